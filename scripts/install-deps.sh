@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Halvoren need on Debian 12.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends \
+    cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-multimedia-dev \
+    qt6-qpa-plugins xvfb xauth fonts-liberation2 fonts-wine poppler-utils

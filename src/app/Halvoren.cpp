@@ -1,0 +1,31 @@
+#include "Halvoren.h"
+
+#include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "windows/config/Form2.h"
+#include "windows/main/Form1.h"
+
+Halvoren::Halvoren(Platform& platform)
+    : m_store(m_state)
+    , m_context(m_state, m_store, platform)
+{
+    m_store.setWriteFailureHandler([this](const QString& file, const QString& reason) {
+        QWidget* parent = m_context.forms.loadedForm1();
+        m_context.platform.messages.showLater(
+            parent, QStringLiteral("Could not write %1:\n%2").arg(file, reason),
+            MessageIcon::Exclamation);
+    });
+}
+
+void Halvoren::start()
+{
+    m_context.forms.form1();
+}
+
+void Halvoren::closePorts()
+{
+    if (Form1* form1 = m_context.forms.loadedForm1())
+        form1->closePort();
+    if (Form2* form2 = m_context.forms.loadedForm2())
+        form2->closePort();
+}

@@ -1,0 +1,16 @@
+#include "QtProgramEnd.h"
+
+#include <cstdlib>
+#include <utility>
+
+void QtProgramEnd::setPortCloser(std::function<void()> closePorts)
+{
+    m_closePorts = std::move(closePorts);
+}
+
+void QtProgramEnd::endNow()
+{
+    if (m_closePorts)
+        m_closePorts();
+    std::_Exit(0);
+}

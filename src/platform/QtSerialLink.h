@@ -1,0 +1,29 @@
+#pragma once
+
+#include "SerialLink.h"
+
+#include <QSerialPort>
+
+// The modem port over QSerialPort, with port numbers mapped by PortNumbering.
+class QtSerialLink : public SerialLink
+{
+public:
+    explicit QtSerialLink(QString appPath);
+
+    void setCommPort(int portNumber) override;
+    void setSettings(const QString& settings) override;
+    void setInputLen(int length) override;
+    bool portOpen() const override;
+    void open() override;
+    void close() override;
+    void output(const QString& text) override;
+    QString input() override;
+
+private:
+    void failIfGone() const;
+
+    QString m_appPath;
+    int m_portNumber = 0;
+    QSerialPort m_port;
+    bool m_gone = false;
+};

@@ -1,0 +1,116 @@
+#include "DataStore.h"
+
+#include "AppState.h"
+#include "FieldReader.h"
+#include "FieldWriter.h"
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <utility>
+
+namespace {
+
+const QString kSettingsFile = QStringLiteral("cconfig.ini");
+const QString kPhoneBookFile = QStringLiteral("phone.ini");
+const QString kCallLogFile = QStringLiteral("ccalls.log");
+
+QString boolText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+} // namespace
+
+DataStore::DataStore(AppState& state)
+    : m_state(state)
+{
+}
+
+void DataStore::setWriteFailureHandler(WriteFailureHandler handler)
+{
+    m_onWriteFailure = std::move(handler);
+}
+
+QString DataStore::filePath(const QString& fileName) const
+{
+    return QDir(m_state.AppPath).filePath(fileName);
+}
+
+QString DataStore::readAll(const QString& fileName) const
+{
+    QFile file(filePath(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(QStringLiteral("File not found: %1").arg(file.fileName()));
+    return QString::fromUtf8(file.readAll());
+}
+
+bool DataStore::write(const QString& fileName, const QByteArray& bytes)
+{
+    QSaveFile file(filePath(fileName));
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (m_onWriteFailure)
+        m_onWriteFailure(file.fileName(), file.errorString());
+    return false;
+}
+
+void DataStore::LoadSettings()
+{
+    FieldReader reader(readAll(kSettingsFile));
+    m_state.CommPort = reader.next();
+    m_state.CallerIdCommand = reader.next();
+    const QString autoUpdate = reader.next();
+    const QString blockingEnabled = reader.next();
+    m_state.AutoUpdate = autoUpdate == QLatin1String("True");
+    m_state.BlockingEnabled = blockingEnabled == QLatin1String("True");
+}
+
+bool DataStore::SaveSettings(const QString& portName)
+{
+    FieldWriter out;
+    out.line(portName);
+    out.line(QStringLiteral("AT+VCID=1"));
+    out.line(boolText(m_state.AutoUpdate));
+    out.line(boolText(m_state.BlockingEnabled));
+    return write(kSettingsFile, out.bytes());
+}
+
+void DataStore::LoadPhoneBook()
+{
+    FieldReader reader(readAll(kPhoneBookFile));
+    int entry = 0;
+    PhoneBook& book = m_state.Book;
+    while (!reader.atEnd()) {
+        if (reader.next() != QLatin1String("+"))
+            continue;
+        ++entry;
+        if (entry > PhoneBook::MaxPhoneBookIndex)
+            throw RuntimeError(QStringLiteral("Subscript out of range"));
+        book.PhoneNumber(entry) = reader.next();
+        book.BlockFlag(entry) = reader.next();
+        book.PictureFile(entry) = reader.next();
+        book.WavFile(entry) = reader.next();
+    }
+}
+
+bool DataStore::SavePhoneBook()
+{
+    FieldWriter out;
+    const PhoneBook& book = m_state.Book;
+    for (int i = 1; i <= PhoneBook::PhoneBookSize; ++i) {
+        out.line(QStringLiteral("+"));
+        out.line(book.PhoneNumber(i));
+        out.line(book.BlockFlag(i));
+        out.line(book.PictureFile(i));
+        out.line(book.WavFile(i));
+    }
+    return write(kPhoneBookFile, out.bytes());
+}
+
+bool DataStore::SaveCallLog(const QString& logText)
+{
+    return write(kCallLogFile, (logText + QStringLiteral("\r\n")).toUtf8());
+}
