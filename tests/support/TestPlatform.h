@@ -1,0 +1,35 @@
+#pragma once
+
+#include "RecordingLauncher.h"
+#include "RecordingMessageBoxes.h"
+#include "RecordingProgramEnd.h"
+#include "RecordingSound.h"
+#include "platform/Platform.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtLogPrinter.h"
+#include "platform/QtPictureLoader.h"
+
+// The program's platform for tests: real event pump, pictures and serial ports (over the
+// folder's ports/), a printer that writes a PDF, and recording doubles for message boxes,
+// sound, outside programs and the program's end.
+class TestPlatform
+{
+public:
+    explicit TestPlatform(const QString& appDir, int timerIntervalMs = 20);
+
+    QString printedPdf() const { return m_pdfFile; }
+
+    RecordingMessageBoxes messages;
+    RecordingSound sound;
+    RecordingLauncher launcher;
+    RecordingProgramEnd end;
+    QtEventPump pump;
+    QtPictureLoader pictures;
+
+private:
+    QString m_pdfFile;
+
+public:
+    QtLogPrinter printer;
+    Platform platform;
+};
