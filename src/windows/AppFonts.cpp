@@ -1,9 +1,12 @@
 #include "AppFonts.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace AppFonts {
+
+static QFont make(const QString& family, double points, bool bold);
 
 void install()
 {
@@ -11,6 +14,9 @@ void install()
     for (const QString& file : { QStringLiteral("ms_sans_serif.ttf"), QStringLiteral("tahoma.ttf"),
                                  QStringLiteral("tahomabd.ttf") })
         QFontDatabase::addApplicationFont(folder + file);
+    // The windows were laid out for this face at this size; without it the default sans stands in.
+    if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
+        QGuiApplication::setFont(msSansSerif(8.25));
 }
 
 static QFont make(const QString& family, double points, bool bold)
