@@ -413,6 +413,18 @@ private slots:
         QCOMPARE(h.view.picture, "/pics/x.jpg");
     }
 
+    void announce_firstMatchingEntryWins()
+    {
+        Harness h;
+        h.fillBook(2, "5551234567", "", "/pics/two.bmp", "/wav/two.wav");
+        h.fillBook(4, "5551234567", "", "/pics/four.bmp", "/wav/four.wav");
+        h.view.loadablePictures << "/pics/two.bmp" << "/pics/four.bmp";
+        h.answerOk().ring(cid("5551234567")).ticks(1);
+        h.activate();
+        QCOMPARE(h.sound.played, QStringList { "/wav/two.wav" });
+        QCOMPARE(h.view.pictures, QStringList { "/pics/two.bmp" });
+    }
+
     void announce_fixedCallerClearsThePicture()
     {
         Harness h;
@@ -506,6 +518,9 @@ private slots:
         QTest::newRow("marked N") << true << QStringList { "", "5551234567", "", "", "" }
                                   << QStringList { "", "N", "", "", "" } << cid("5551234567")
                                   << false;
+        QTest::newRow("another number marked B")
+            << true << QStringList { "5550000000", "5551234567", "", "", "" }
+            << QStringList { "B", "N", "", "", "" } << cid("5551234567") << false;
         QTest::newRow("lower-case b") << true << QStringList { "5551234567", "", "", "", "" }
                                       << QStringList { "b", "", "", "", "" } << cid("5551234567")
                                       << false;
