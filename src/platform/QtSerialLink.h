@@ -20,6 +20,7 @@ public:
     QString input() override;
 
 private:
+    void goneAway();
     void failIfGone() const;
 
     QString m_appPath;
