@@ -1,8 +1,159 @@
 #include "Form3.h"
 
+#include "DirectoryList.h"
+#include "FileList.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "windows/AppContext.h"
+#include "windows/phonebook/Phonebook.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QStorageInfo>
+
+namespace {
+
+const QString kPictureCaption = QStringLiteral("Locate picture files");
+const QString kWavPattern = QStringLiteral("*.wav");
+
+template <class Control> Control* makeControl(QWidget* form, const char* name)
+{
+    auto* control = new Control(form);
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+} // namespace
+
 Form3::Form3(AppContext& context)
     : Form(context)
 {
+    setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Locate wav files"));
     setClientSizeTwips(3975, 3780);
+    createControls();
+    layOut();
+    fillDrives();
+    File1->setPattern(kWavPattern);
+    Dir1->setPath(QDir::currentPath());
+    File1->setPath(Dir1->path());
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &Form3::Drive1_Change);
+    connect(Dir1, &DirectoryList::pathChanged, this, &Form3::Dir1_Change);
+    connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+    connect(File1, &FileList::itemDoubleClicked, this, &Form3::File1_DblClick);
+    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+    File1->setFocus();
+}
+
+void Form3::createControls()
+{
+    Label3 = makeControl<QLabel>(this, "Label3");
+    Label3->setText(QStringLiteral("Directory:"));
+    Label2 = makeControl<QLabel>(this, "Label2");
+    Label2->setText(QStringLiteral("Drive:"));
+    Label1 = makeControl<QLabel>(this, "Label1");
+    Label1->setText(QStringLiteral("Filename:"));
+    for (QLabel* label : { Label3, Label2, Label1 })
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Command2 = makeControl<QPushButton>(this, "Command2");
+    Command2->setText(QStringLiteral("&Select"));
+    Dir1 = makeControl<DirectoryList>(this, "Dir1");
+    Command1 = makeControl<QPushButton>(this, "Command1");
+    Command1->setText(QStringLiteral("&Cancel"));
+    Drive1 = makeControl<QComboBox>(this, "Drive1");
+    File1 = makeControl<FileList>(this, "File1");
+}
+
+void Form3::layOut()
+{
+    placeTwips(Command2, 720, 3240, 975, 255);
+    placeTwips(Dir1, 240, 1320, 1695, 1665);
+    placeTwips(Command1, 2280, 3240, 975, 255);
+    placeTwips(Drive1, 240, 480, 1575, 315);
+    placeTwips(File1, 1920, 1320, 1815, 1650);
+    placeTwips(Label3, 240, 1080, 1695, 255);
+    placeTwips(Label2, 240, 240, 1575, 255);
+    placeTwips(Label1, 1920, 1080, 1815, 255);
+
+    setTabOrder(File1, Drive1);
+    setTabOrder(Drive1, Command1);
+    setTabOrder(Command1, Dir1);
+    setTabOrder(Dir1, Command2);
+}
+
+void Form3::fillDrives()
+{
+    const QString root = QStorageInfo::root().rootPath();
+    Drive1->addItem(root, root);
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.rootPath() != root)
+            Drive1->addItem(volume.rootPath(), volume.rootPath());
+    }
+    const int current = Drive1->findData(QStorageInfo(QDir::currentPath()).rootPath());
+    Drive1->setCurrentIndex(qMax(current, 0));
+}
+
+void Form3::setFilePattern(const QString& pattern)
+{
+    File1->setPattern(pattern);
+}
+
+QString Form3::fullPath(const QString& fileName) const
+{
+    // A root folder's path already ends with a separator, so a file there gets two.
+    return Dir1->path() + u'/' + fileName;
+}
+
+void Form3::Drive1_Change()
+{
+    const QString drive = Drive1->currentData().toString();
+    // Without a current folder per drive, the process's folder stands in on its own volume.
+    const QString current = QDir::currentPath();
+    const QString folder = QStorageInfo(current).rootPath() == drive ? current : drive;
+    if (!Dir1->setPath(folder)) {
+        m_context.platform.messages.showModal(
+            this, QStringLiteral("Drive not operaitonal"), MessageIcon::None);
+        return;
+    }
+    File1->setPath(Dir1->path());
+}
+
+void Form3::Dir1_Change()
+{
+    File1->setPath(Dir1->path());
+}
+
+void Form3::Command2_Click()
+{
+    const QString fileName = File1->fileName();
+    if (fileName.isEmpty())
+        return;
+    Phonebook& phonebook = m_context.forms.phonebook();
+    if (windowTitle() == kPictureCaption)
+        phonebook.setText3(fullPath(fileName));
+    else
+        phonebook.setText2(fullPath(fileName));
+    phonebook.setEnabled(true);
+    hide();
+    m_context.forms.unload(*this);
+}
+
+void Form3::File1_DblClick(QListWidgetItem* item)
+{
+    Phonebook& phonebook = m_context.forms.phonebook();
+    if (File1->pattern() == kWavPattern)
+        phonebook.setText2(fullPath(item->text()));
+    else
+        phonebook.setText3(fullPath(item->text()));
+    m_context.forms.unload(*this);
+}
+
+void Form3::Command1_Click()
+{
+    hide();
+    m_context.forms.unload(*this);
 }

@@ -2,10 +2,43 @@
 
 #include "windows/Form.h"
 
+class DirectoryList;
+class FileList;
+class QComboBox;
+class QLabel;
+class QListWidgetItem;
+class QPushButton;
+
+// The file locator: picks a wav or picture file for the phone book editor and writes its full
+// path into the editor's matching box. Unloaded after every use.
 class Form3 : public Form
 {
     Q_OBJECT
 
 public:
     explicit Form3(AppContext& context);
+
+    // The file list's pattern; several patterns are joined by ";".
+    void setFilePattern(const QString& pattern);
+
+private:
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command2_Click();
+    void File1_DblClick(QListWidgetItem* item);
+    void Command1_Click();
+
+    void createControls();
+    void layOut();
+    void fillDrives();
+    QString fullPath(const QString& fileName) const;
+
+    QPushButton* Command2;
+    DirectoryList* Dir1;
+    QPushButton* Command1;
+    QComboBox* Drive1;
+    FileList* File1;
+    QLabel* Label3;
+    QLabel* Label2;
+    QLabel* Label1;
 };

@@ -1,8 +1,358 @@
 #include "Phonebook.h"
 
+#include "ControlFocus.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PictureLoader.h"
+#include "platform/Platform.h"
+#include "platform/SoundPlayer.h"
+#include "state/AppState.h"
+#include "state/DataStore.h"
+#include "windows/AppContext.h"
+#include "windows/AppFonts.h"
+#include "windows/config/Form2.h"
+#include "windows/config/Form3.h"
+#include "windows/main/Form1.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollBar>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString kBlocked = QStringLiteral("B");
+const QString kNotBlocked = QStringLiteral("N");
+
+template <class Control> Control* makeControl(QWidget* form, const char* name)
+{
+    auto* control = new Control(form);
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+QLabel* makeLabel(QWidget* form, const char* name, const QString& caption)
+{
+    auto* label = makeControl<QLabel>(form, name);
+    label->setText(caption);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QLabel* makeImage(QWidget* form, const char* name)
+{
+    auto* image = makeControl<QLabel>(form, name);
+    image->setScaledContents(true);
+    return image;
+}
+
+// The whole text must read as one number under the user's locale; "inf" and "nan" are no
+// phone numbers even though the conversion accepts them.
+bool isNumeric(const QString& text)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(text, &ok);
+    return ok && std::isfinite(value);
+}
+
+} // namespace
+
 Phonebook::Phonebook(AppContext& context)
     : Form(context)
 {
+    Q_INIT_RESOURCE(assets);
+    setObjectName(QStringLiteral("Phonebook"));
     setWindowTitle(QStringLiteral("Phonebook"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/phonebook.png")));
     setClientSizeTwips(5745, 2055);
+    createControls();
+    layOut();
+    connectEvents();
+    Command5->setFocus();
+}
+
+void Phonebook::createControls()
+{
+    // Frames, pictures and labels first, so the controls that take input lie above them.
+    Shape3 = makeControl<QFrame>(this, "Shape3");
+    Shape3->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Shape3->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Image1 = makeImage(this, "Image1");
+    Image1->setPixmap(QPixmap(QStringLiteral(":/icons/phonebook.png")));
+    Image2 = makeImage(this, "Image2");
+    Label3 = makeLabel(this, "Label3", QStringLiteral("Preview:"));
+    QFont italic = AppFonts::msSansSerif(8.25);
+    italic.setItalic(true);
+    Label3->setFont(italic);
+    const QFont bold = AppFonts::msSansSerif(8.25, true);
+    Label5 = makeLabel(this, "Label5", QStringLiteral("Entry#1"));
+    Label5->setFont(bold);
+    Label1 = makeLabel(this, "Label1", QStringLiteral("Phone Number:"));
+    Label1->setFont(bold);
+    Label6 = makeLabel(this, "Label6", QStringLiteral("Shows Picture:"));
+    Label6->setFont(bold);
+    Label2 = makeLabel(this, "Label2", QStringLiteral("Plays wav file:"));
+    Label2->setFont(bold);
+
+    Command5 = makeControl<QPushButton>(this, "Command5");
+    Command5->setText(QStringLiteral("&Recorder"));
+    Check1 = makeControl<QCheckBox>(this, "Check1");
+    Check1->setText(QStringLiteral("Blocked call"));
+    Check1->setEnabled(false);
+    Text1 = makeControl<QLineEdit>(this, "Text1");
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+    VScroll1 = makeControl<QScrollBar>(this, "VScroll1");
+    VScroll1->setOrientation(Qt::Vertical);
+    VScroll1->setRange(1, 5);
+    VScroll1->setSingleStep(1);
+    VScroll1->setPageStep(1);
+    VScroll1->setValue(1);
+    // The entry changes when the thumb is released, not at every step of a drag.
+    VScroll1->setTracking(false);
+    VScroll1->setFocusPolicy(Qt::StrongFocus);
+    Text3 = makeControl<QLineEdit>(this, "Text3");
+    Command9 = makeControl<QPushButton>(this, "Command9");
+    Command9->setText(QStringLiteral("..."));
+    Text2 = makeControl<QLineEdit>(this, "Text2");
+    Command1 = makeControl<QPushButton>(this, "Command1");
+    Command1->setText(QStringLiteral("..."));
+    Check2 = makeControl<QCheckBox>(this, "Check2");
+    Check2->setText(QStringLiteral("Auto Update"));
+    Check3 = makeControl<QCheckBox>(this, "Check3");
+    Check3->setText(QStringLiteral("Enable Blocking"));
+    Command6 = makeControl<QPushButton>(this, "Command6");
+    Command6->setText(QStringLiteral("D&elete entry"));
+    Command6->setFont(bold);
+    Command3 = makeControl<QPushButton>(this, "Command3");
+    Command3->setText(QStringLiteral("S&ave Phonebook"));
+    Command3->setEnabled(false);
+    Command2 = makeControl<QPushButton>(this, "Command2");
+    Command2->setText(QStringLiteral("&Done"));
+}
+
+void Phonebook::layOut()
+{
+    placeTwips(Shape3, 120, 120, 1095, 975);
+    placeTwips(Image1, 360, 240, 600, 480);
+    placeTwips(Command5, 240, 720, 855, 255);
+    placeTwips(Label3, 1440, 120, 615, 255);
+    placeTwips(Image2, 2160, 0, 615, 495);
+    placeTwips(Label5, 3000, 240, 855, 255);
+    placeTwips(Check1, 4080, 240, 1215, 195);
+    placeTwips(Label1, 1560, 600, 1335, 255);
+    placeTwips(Text1, 3000, 600, 2055, 285);
+    placeTwips(VScroll1, 5400, 600, 255, 975);
+    placeTwips(Label6, 1560, 960, 1335, 255);
+    placeTwips(Text3, 3000, 960, 2055, 285);
+    placeTwips(Command9, 5040, 960, 255, 255);
+    placeTwips(Label2, 1560, 1320, 1335, 255);
+    placeTwips(Text2, 3000, 1320, 2055, 285);
+    placeTwips(Command1, 5040, 1320, 255, 255);
+    placeTwips(Check2, 120, 1320, 1215, 255);
+    placeTwips(Check3, 120, 1680, 1455, 255);
+    placeTwips(Command6, 2160, 1680, 1215, 255);
+    placeTwips(Command3, 3360, 1680, 1455, 255);
+    placeTwips(Command2, 4800, 1680, 855, 255);
+
+    QWidget* const tabOrder[] = { Command5, Text1, Text3, Text2, Command6, Command3, Command2,
+        Command9, Command1, Check1, VScroll1, Check2, Check3 };
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void Phonebook::connectEvents()
+{
+    connect(VScroll1, &QScrollBar::valueChanged, this, &Phonebook::VScroll1_Change);
+    connect(Text1, &QLineEdit::textChanged, this, &Phonebook::Text1_Change);
+    connect(Text2, &QLineEdit::textChanged, this, &Phonebook::Text2_Change);
+    connect(Text3, &QLineEdit::textChanged, this, &Phonebook::Text3_Change);
+    connect(new ControlFocus(Text1), &ControlFocus::leaving, this, &Phonebook::Text1_Validate);
+    connect(new ControlFocus(Text2), &ControlFocus::leaving, this, &Phonebook::Text2_LostFocus);
+    connect(Check1, &QCheckBox::stateChanged, this, &Phonebook::Check1_Click);
+    connect(Check2, &QCheckBox::stateChanged, this, &Phonebook::Check2_Click);
+    connect(Check3, &QCheckBox::stateChanged, this, &Phonebook::Check3_Click);
+    connect(Command6, &QPushButton::clicked, this, &Phonebook::Command6_Click);
+    connect(Command3, &QPushButton::clicked, this, &Phonebook::Command3_Click);
+    connect(Command2, &QPushButton::clicked, this, &Phonebook::Command2_Click);
+    connect(Command5, &QPushButton::clicked, this, &Phonebook::Command5_Click);
+    connect(Command1, &QPushButton::clicked, this, &Phonebook::Command1_Click);
+    connect(Command9, &QPushButton::clicked, this, &Phonebook::Command9_Click);
+}
+
+void Phonebook::setText2(const QString& text)
+{
+    Text2->setText(text);
+}
+
+void Phonebook::setText3(const QString& text)
+{
+    Text3->setText(text);
+}
+
+void Phonebook::Form_Load()
+{
+    const AppState& state = m_context.state;
+    const PhoneBook& book = state.Book;
+    CurrentEntry = 1;
+    Text1->setText(book.PhoneNumber(1));
+    Text2->setText(book.WavFile(1));
+    Text3->setText(book.PictureFile(1));
+    Check1->setChecked(book.BlockFlag(1) == kBlocked);
+    if (state.AutoUpdate)
+        Check2->setChecked(true);
+    Check3->setChecked(state.BlockingEnabled);
+}
+
+void Phonebook::VScroll1_Change()
+{
+    const PhoneBook& book = m_context.state.Book;
+    CurrentEntry = VScroll1->value();
+    Label5->setText(QStringLiteral("Entry#%1").arg(static_cast<int>(CurrentEntry)));
+    // Each assignment runs its Change procedure, which writes the value back into the new entry.
+    Text1->setText(QString(book.PhoneNumber(CurrentEntry)));
+    Text2->setText(QString(book.WavFile(CurrentEntry)));
+    Text3->setText(QString(book.PictureFile(CurrentEntry)));
+    Check1->setChecked(book.BlockFlag(CurrentEntry) == kBlocked);
+    if (Text1->text().isEmpty()) {
+        Text2->setText(QString());
+        Text3->setText(QString());
+    }
+}
+
+void Phonebook::Text1_Change()
+{
+    m_context.state.Book.PhoneNumber(CurrentEntry) = Text1->text();
+    Command3->setEnabled(true);
+}
+
+void Phonebook::Text2_Change()
+{
+    m_context.state.Book.WavFile(CurrentEntry) = Text2->text();
+    Command3->setEnabled(true);
+}
+
+void Phonebook::Text3_Change()
+{
+    const QString path = Text3->text();
+    m_context.state.Book.PictureFile(CurrentEntry) = path;
+    if (path.isEmpty()) {
+        Image2->clear();
+        return;
+    }
+    // A path still being typed, or no picture at all, leaves the last preview in place.
+    if (const std::optional<QImage> picture = m_context.platform.pictures.load(path))
+        Image2->setPixmap(QPixmap::fromImage(*picture));
+}
+
+void Phonebook::Text1_Validate()
+{
+    const QString text = Text1->text();
+    if (text.isEmpty() || isNumeric(text))
+        return;
+    m_context.platform.messages.showModal(
+        this, QStringLiteral("Phone numbers are suppose to be numbers."), MessageIcon::Information);
+    Text1->setText(QString());
+    Text1->setFocus(Qt::OtherFocusReason);
+}
+
+void Phonebook::Text2_LostFocus()
+{
+    // A disabled button cannot take the focus; it then stays where the user sent it.
+    if (Command3->isEnabled())
+        Command3->setFocus(Qt::OtherFocusReason);
+}
+
+void Phonebook::Check1_Click(int state)
+{
+    QString& mark = m_context.state.Book.BlockFlag(CurrentEntry);
+    if (state == Qt::Checked)
+        mark = kBlocked;
+    else if (state == Qt::Unchecked)
+        mark = kNotBlocked;
+    Command3->setEnabled(true);
+}
+
+void Phonebook::Check2_Click()
+{
+    AppState& state = m_context.state;
+    state.AutoUpdate = Check2->isChecked();
+    m_context.store.SaveSettings(state.CommPort);
+}
+
+void Phonebook::Check3_Click()
+{
+    AppState& state = m_context.state;
+    state.BlockingEnabled = Check3->isChecked();
+    Check1->setEnabled(state.BlockingEnabled);
+    m_context.store.SaveSettings(state.CommPort);
+}
+
+void Phonebook::Command6_Click()
+{
+    Text1->setText(QString());
+    Text2->setText(QString());
+    Text3->setText(QString());
+    Check1->setChecked(false);
+    PhoneBook& book = m_context.state.Book;
+    book.WavFile(CurrentEntry).clear();
+    book.PhoneNumber(CurrentEntry).clear();
+    book.BlockFlag(CurrentEntry).clear();
+}
+
+void Phonebook::Command3_Click()
+{
+    if (m_context.state.CommPort.isEmpty()) {
+        Label3->setText(QStringLiteral("Please select a comm port"));
+        m_context.platform.sound.beep();
+        return;
+    }
+    m_context.store.SavePhoneBook();
+    // Both windows are destroyed only after this click and any showModal() waiting on them have
+    // returned.
+    FormRegistry& forms = m_context.forms;
+    forms.unload(*this);
+    if (Form2* form2 = forms.loadedForm2())
+        forms.unload(*form2);
+    Form1& form1 = forms.form1();
+    form1.showModeless();
+    form1.setEnabled(true);
+}
+
+void Phonebook::Command2_Click()
+{
+    hide();
+}
+
+void Phonebook::Command5_Click()
+{
+    if (!m_context.platform.launcher.startRecorder())
+        m_context.platform.messages.showModal(this,
+            QStringLiteral("No sound recorder could be started. Install a sound recorder program "
+                           "to record wav files."),
+            MessageIcon::Exclamation);
+}
+
+void Phonebook::Command1_Click()
+{
+    showLocator(QStringLiteral("*.wav"), QStringLiteral("Locate wav files"));
+}
+
+void Phonebook::Command9_Click()
+{
+    showLocator(QStringLiteral("*.bmp;*.jpg"), QStringLiteral("Locate picture files"));
+}
+
+void Phonebook::showLocator(const QString& pattern, const QString& caption)
+{
+    Form3& locator = m_context.forms.form3();
+    locator.setFilePattern(pattern);
+    locator.setWindowTitle(caption);
+    locator.showModal();
 }

@@ -1,11 +1,76 @@
 #pragma once
 
+#include "state/Int16.h"
 #include "windows/Form.h"
 
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+// The phone book editor: shows one of entries 1 to 5 at a time and writes every edit straight
+// through to the shared phone book; its two option boxes rewrite the settings file at once.
+// Assignments from code run the same procedures as the user's edits, with the CurrentEntry of
+// that moment.
 class Phonebook : public Form
 {
     Q_OBJECT
 
 public:
     explicit Phonebook(AppContext& context);
+
+    void Form_Load() override;
+
+    // What the file locator writes into the wav and picture boxes; runs the box's Change
+    // procedure as typing would.
+    void setText2(const QString& text);
+    void setText3(const QString& text);
+
+private:
+    void VScroll1_Change();
+    void Text1_Change();
+    void Text2_Change();
+    void Text3_Change();
+    void Text1_Validate();
+    void Text2_LostFocus();
+    void Check1_Click(int state);
+    void Check2_Click();
+    void Check3_Click();
+    void Command6_Click();
+    void Command3_Click();
+    void Command2_Click();
+    void Command5_Click();
+    void Command1_Click();
+    void Command9_Click();
+
+    void createControls();
+    void layOut();
+    void connectEvents();
+    void showLocator(const QString& pattern, const QString& caption);
+
+    QFrame* Shape3;
+    QLabel* Image1;
+    QPushButton* Command5;
+    QLabel* Label3;
+    QLabel* Image2;
+    QLabel* Label5;
+    QCheckBox* Check1;
+    QLabel* Label1;
+    QLineEdit* Text1;
+    QScrollBar* VScroll1;
+    QLabel* Label6;
+    QLineEdit* Text3;
+    QPushButton* Command9;
+    QLabel* Label2;
+    QLineEdit* Text2;
+    QPushButton* Command1;
+    QCheckBox* Check2;
+    QCheckBox* Check3;
+    QPushButton* Command6;
+    QPushButton* Command3;
+    QPushButton* Command2;
+
+    Int16 CurrentEntry;
 };
