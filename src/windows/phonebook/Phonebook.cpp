@@ -259,6 +259,8 @@ void Phonebook::Text1_Validate()
     m_context.platform.messages.showModal(
         this, QStringLiteral("Phone numbers are suppose to be numbers."), MessageIcon::Information);
     Text1->setText(QString());
+    // The message box took the activation; without a window manager nothing hands it back.
+    activateWindow();
     Text1->setFocus(Qt::OtherFocusReason);
 }
 
