@@ -1,0 +1,148 @@
+#include "PortDetection.h"
+
+#include "DetectionView.h"
+#include "platform/EventPump.h"
+#include "platform/ProgramEnd.h"
+#include "platform/SerialLink.h"
+#include "state/AppState.h"
+#include "state/RuntimeError.h"
+
+namespace {
+
+const QString kLineSettings = QStringLiteral("19200,N,8,1");
+const QString kProbe = QStringLiteral("ATV1Q0\r");
+const QString kOk = QStringLiteral("OK\r\n");
+constexpr int kLastPortAfterAnswer = 7;
+constexpr int kLastPortAfterFailure = 6;
+constexpr int kProbeTicks = 1;
+constexpr int kNoModemPauseTicks = 4;
+
+} // namespace
+
+PortDetection::PortDetection(
+    AppState& state, DetectionView& view, SerialLink& MSComm0, EventPump& pump, ProgramEnd& end)
+    : m_state(state)
+    , m_view(view)
+    , m_port(MSComm0)
+    , m_pump(pump)
+    , m_end(end)
+{
+}
+
+void PortDetection::Command4_Click()
+{
+    // A second scan nested in the first one's yields would probe the port the first one holds.
+    if (m_scanning)
+        return;
+    m_scanning = true;
+    scan();
+    m_scanning = false;
+}
+
+void PortDetection::Timer1_Timer()
+{
+    m_detectTicks.increment();
+}
+
+void PortDetection::scan()
+{
+    m_view.setHelpCaption(QStringLiteral("Please Wait"));
+    // Each scan lists what answers now; ports found by an earlier scan neither stay listed nor
+    // count towards "Please select a port".
+    m_view.clearPortList();
+    m_portsFound = 0;
+    m_probePort = 1;
+    for (;;) {
+        switch (probe()) {
+        case ProbeResult::Abandoned:
+            return;
+        case ProbeResult::Answered:
+            if (m_probePort >= kLastPortAfterAnswer) {
+                endWithPortsFound();
+                return;
+            }
+            break;
+        case ProbeResult::Failed:
+            if (!yield(false))
+                return;
+            if (m_port.portOpen())
+                m_port.close();
+            m_detectTicks = 0;
+            m_view.setTimerEnabled(false);
+            if (m_probePort >= kLastPortAfterFailure) {
+                if (m_portsFound > 0)
+                    endWithPortsFound();
+                else
+                    endWithNoModem();
+                return;
+            }
+            break;
+        }
+        m_probePort.increment();
+    }
+}
+
+PortDetection::ProbeResult PortDetection::probe()
+{
+    try {
+        m_port.setCommPort(m_probePort);
+        m_port.setSettings(kLineSettings);
+        m_port.setInputLen(0);
+        m_port.open();
+        m_state.ReceiveBuffer.clear();
+        m_port.output(kProbe);
+        m_view.setTimerEnabled(true);
+        bool gotData = true;
+        do {
+            // A poll that found nothing waits for the next event instead of spinning.
+            if (!yield(!gotData))
+                return ProbeResult::Abandoned;
+            const QString received = m_port.input();
+            gotData = !received.isEmpty();
+            m_state.ReceiveBuffer += received;
+            if (m_detectTicks > kProbeTicks)
+                return ProbeResult::Failed;
+        } while (!m_state.ReceiveBuffer.contains(kOk));
+    } catch (const RuntimeError&) {
+        return ProbeResult::Failed;
+    }
+    m_view.setTimerEnabled(false);
+    m_detectTicks = 0;
+    m_port.close();
+    m_view.addPortItem(QStringLiteral("com%1:").arg(int(m_probePort)));
+    m_portsFound.increment();
+    return ProbeResult::Answered;
+}
+
+void PortDetection::endWithPortsFound()
+{
+    m_view.setHelpCaption(
+        QStringLiteral("Done checking ports\r\nPlease select a port\r\nand save configuration"));
+    m_view.enableSaveConfig();
+    m_view.focusPortList();
+}
+
+void PortDetection::endWithNoModem()
+{
+    m_view.setHelpCaption(QStringLiteral(
+        "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue"));
+    m_view.disableWindow();
+    m_detectTicks = 0;
+    m_view.setTimerEnabled(true);
+    while (m_detectTicks < kNoModemPauseTicks) {
+        if (!yield(true))
+            break;
+    }
+    if (!m_abandoned)
+        m_view.unloadWindow();
+    m_end.endNow();
+}
+
+bool PortDetection::yield(bool wait)
+{
+    if (wait)
+        m_pump.yieldWaiting();
+    else
+        m_pump.yieldOnce();
+    return !m_abandoned;
+}
