@@ -1,13 +1,94 @@
 #pragma once
 
+#include "monitor/CallMonitor.h"
+#include "monitor/MonitorView.h"
 #include "windows/Form.h"
 
-class Form1 : public Form
+#include <memory>
+
+class LogBox;
+class QLabel;
+class QMouseEvent;
+class QPushButton;
+class QTimer;
+class RectangleShape;
+class SerialLink;
+
+// The main window and start-up window: the call log, the caller's picture, the two counters and
+// the program's commands. The call monitor runs inside Command1's click and reaches the window
+// only through MonitorView.
+class Form1 : public Form, public MonitorView
 {
     Q_OBJECT
 
 public:
     explicit Form1(AppContext& context);
+    ~Form1() override;
 
-    void closePort() { }
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    // Closes MSComm1 when it is open; the program's end relies on this.
+    void closePort();
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Form_Click();
+    void Text1_Click();
+    void Text1_LostFocus();
+    void Timer1_Timer();
+
+    QString logText() const override;
+    void setLogText(const QString& text) override;
+    void appendLog(const QString& text) override;
+    void focusLog() override;
+    void showLogEnd() override;
+    void setCaption(const QString& caption) override;
+    void restoreIfMinimized() override;
+    void disableWindow() override;
+    void setActivateCaption(const QString& caption) override;
+    void setConfigAndPhonebookEnabled(bool enabled) override;
+    void setTotalCallsCaption(const QString& caption) override;
+    QString blockedCallsCaption() const override;
+    void setBlockedCallsCaption(const QString& caption) override;
+    bool showPicture(const QString& file) override;
+    void clearPicture() override;
+    void setTimerEnabled(bool enabled) override;
+    void showPortInUse() override;
+    void showNotResponding() override;
+
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command8 = nullptr;
+    LogBox* Text1 = nullptr;
+    QLabel* Label1[2] {};
+    QLabel* Label2[2] {};
+    RectangleShape* Shape1[2] {};
+    RectangleShape* Shape2 = nullptr;
+    QLabel* Image1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    std::unique_ptr<SerialLink> MSComm1;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void createControls();
+    void takeFirstRunPath();
+    void logFocusChanged();
+
+    CallMonitor m_monitor;
+    // Set once a click has disabled the log box; the next focus change enables it again.
+    bool m_logDisabledByClick = false;
 };
