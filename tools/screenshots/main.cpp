@@ -1,0 +1,91 @@
+#include "app/Fr.h"
+#include "app/Halvoren.h"
+#include "platform/Platform.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtLauncher.h"
+#include "platform/QtLogPrinter.h"
+#include "platform/QtMessageBoxes.h"
+#include "platform/QtPictureLoader.h"
+#include "platform/QtProgramEnd.h"
+#include "platform/QtSerialLink.h"
+#include "platform/QtSoundPlayer.h"
+#include "windows/AppFonts.h"
+#include "windows/main/Form1.h"
+#include "windows/main/Form4.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+// Usage: halvoren-screenshots <folder>. Starts the program in a temporary folder with a configured
+// modem and an empty phone book, and writes main-window.png, about-box.png and agreement.png.
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool save(QWidget& window, const QString& folder, const QString& name)
+{
+    window.show();
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath(name);
+    if (window.grab().save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    AppFonts::install();
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: halvoren-screenshots <folder>\n");
+        return 2;
+    }
+    const QString outFolder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outFolder);
+
+    QTemporaryDir appDir;
+    for (const char* asset : { "blank.bmp", "fail.wav", "readme.txt" })
+        QFile::copy(QStringLiteral(HALVOREN_ASSETS_DIR "/") + QLatin1String(asset),
+            appDir.filePath(QLatin1String(asset)));
+    writeFile(
+        appDir.filePath(QStringLiteral("cconfig.ini")), "com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n");
+    writeFile(appDir.filePath(QStringLiteral("phone.ini")),
+        QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5));
+
+    const QString folder = appDir.path();
+    QtEventPump pump;
+    QtSoundPlayer sound;
+    QtPictureLoader pictures;
+    QtLauncher launcher;
+    QtLogPrinter printer;
+    QtMessageBoxes messages;
+    QtProgramEnd end;
+    Platform platform { [folder] { return std::make_unique<QtSerialLink>(folder); }, pump, sound,
+        pictures, launcher, printer, messages, end, folder };
+    Halvoren halvoren(platform);
+    halvoren.start();
+    FormRegistry& forms = halvoren.context().forms;
+
+    Form1& form1 = forms.form1();
+    form1.appendLog(QStringLiteral("Activated:\r\n12-24-2026\r\n18:02:11\r\n+++++++\r\n"));
+    form1.appendLog(QStringLiteral("DATE = 1224\r\nTIME = 1805\r\nNMBR = 5551234567\r\n"
+                                   "NAME = HOLMBERG A\r\n\r\n++++++++\r\n"));
+    form1.setTotalCallsCaption(QStringLiteral("1"));
+    bool ok = save(form1, outFolder, QStringLiteral("main-window.png"));
+
+    form1.Command7_Click();
+    ok = save(forms.form4(), outFolder, QStringLiteral("about-box.png")) && ok;
+    ok = save(forms.fr(), outFolder, QStringLiteral("agreement.png")) && ok;
+    return ok ? 0 : 1;
+}
