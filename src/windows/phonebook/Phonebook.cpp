@@ -13,9 +13,9 @@
 #include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
 #include "windows/main/Form1.h"
+#include "windows/main/RectangleShape.h"
 
 #include <QCheckBox>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -81,9 +81,7 @@ Phonebook::Phonebook(AppContext& context)
 void Phonebook::createControls()
 {
     // Frames, pictures and labels first, so the controls that take input lie above them.
-    Shape3 = makeControl<QFrame>(this, "Shape3");
-    Shape3->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Shape3->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Shape3 = makeControl<RectangleShape>(this, "Shape3");
     Image1 = makeImage(this, "Image1");
     Image1->setPixmap(QPixmap(QStringLiteral(":/icons/phonebook.png")));
     Image2 = makeImage(this, "Image2");

@@ -4,11 +4,11 @@
 #include "windows/Form.h"
 
 class QCheckBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class RectangleShape;
 
 // The phone book editor: shows one of entries 1 to 5 at a time and writes every edit straight
 // through to the shared phone book; its two option boxes rewrite the settings file at once.
@@ -50,7 +50,7 @@ private:
     void connectEvents();
     void showLocator(const QString& pattern, const QString& caption);
 
-    QFrame* Shape3;
+    RectangleShape* Shape3;
     QLabel* Image1;
     QPushButton* Command5;
     QLabel* Label3;
