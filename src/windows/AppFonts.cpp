@@ -30,7 +30,19 @@ static QFont make(const QString& family, double points, bool bold)
 
 QFont msSansSerif(double points, bool bold)
 {
-    return make(QStringLiteral("MS Sans Serif"), points, bold);
+    // The machine's MS Sans Serif is a bitmap face with one weight, which Qt cannot embolden;
+    // Tahoma, its outline successor, carries the bold.
+    if (bold)
+        return tahoma(points, true);
+    return make(QStringLiteral("MS Sans Serif"), points, false);
+}
+
+QFont msSansSerifItalic(double points)
+{
+    // Only an outline face can be slanted.
+    QFont font = tahoma(points);
+    font.setItalic(true);
+    return font;
 }
 
 QFont tahoma(double points, bool bold)

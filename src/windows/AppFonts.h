@@ -7,6 +7,7 @@ namespace AppFonts {
 
 void install();
 QFont msSansSerif(double points, bool bold = false);
+QFont msSansSerifItalic(double points);
 QFont tahoma(double points, bool bold = false);
 
 } // namespace AppFonts

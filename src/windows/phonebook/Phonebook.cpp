@@ -86,9 +86,7 @@ void Phonebook::createControls()
     Image1->setPixmap(QPixmap(QStringLiteral(":/icons/phonebook.png")));
     Image2 = makeImage(this, "Image2");
     Label3 = makeLabel(this, "Label3", QStringLiteral("Preview:"));
-    QFont italic = AppFonts::msSansSerif(8.25);
-    italic.setItalic(true);
-    Label3->setFont(italic);
+    Label3->setFont(AppFonts::msSansSerifItalic(8.25));
     const QFont bold = AppFonts::msSansSerif(8.25, true);
     Label5 = makeLabel(this, "Label5", QStringLiteral("Entry#1"));
     Label5->setFont(bold);
