@@ -2,6 +2,7 @@
 
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 
 #include <utility>
@@ -30,6 +31,9 @@ QString QtLogPrinter::print(const QString& text)
     page.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QTextDocument document;
     document.setPlainText(page);
+    // A document paginated for the printer prints as it is, without added page numbers.
+    document.documentLayout()->setPaintDevice(&printer);
+    document.setPageSize(printer.pageRect(QPrinter::DevicePixel).size());
     document.print(&printer);
     if (printer.printerState() == QPrinter::Error)
         return QStringLiteral("The printer reported an error.");
