@@ -70,9 +70,24 @@ void CallMonitor::switchOn()
     m_view.setCaption(QStringLiteral("Halvoren 1.5 waiting for calls"));
     m_monitorActive = 1;
     m_view.setConfigAndPhonebookEnabled(false);
-    appendStateEntry(QStringLiteral("Activated:"));
-    scrollToEnd(true);
-    MonitorCalls();
+    // Activate again before the running monitor has noticed a Deactivate: that monitor carries
+    // on. A second one started inside it would leave the first waiting forever once it returned.
+    if (m_monitorRunning) {
+        m_stopRequested = 0;
+        appendStateEntry(QStringLiteral("Activated:"));
+        scrollToEnd(true);
+        return;
+    }
+    m_monitorRunning = true;
+    try {
+        appendStateEntry(QStringLiteral("Activated:"));
+        scrollToEnd(true);
+        MonitorCalls();
+    } catch (...) {
+        m_monitorRunning = false;
+        throw;
+    }
+    m_monitorRunning = false;
 }
 
 void CallMonitor::switchOff()
@@ -82,7 +97,9 @@ void CallMonitor::switchOff()
     m_view.setConfigAndPhonebookEnabled(true);
     appendStateEntry(QStringLiteral("Deactivated:"));
     m_monitorActive = 0;
-    m_stopRequested = -1;
+    // Only a running monitor takes the request; left over, it would stop the next one at once.
+    if (m_monitorRunning)
+        m_stopRequested = -1;
     scrollToEnd(true);
 }
 
@@ -99,7 +116,8 @@ void CallMonitor::recover()
         // A log scrolled 32767 times cannot count further; the entry is there all the same.
     }
     m_monitorActive = 0;
-    m_stopRequested = 0;
+    // A click that failed while a monitor runs further down stops that monitor at its next check.
+    m_stopRequested = m_monitorRunning ? -1 : 0;
 }
 
 void CallMonitor::Timer1_Timer()

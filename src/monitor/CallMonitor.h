@@ -68,6 +68,8 @@ private:
 
     int m_monitorActive = 0;
     int m_stopRequested = 0;
+    // MonitorCalls is running further down the call chain.
+    bool m_monitorRunning = false;
     int m_timerTicks = 0;
     QString m_callerNumber;
     bool m_callBlocked = false;
