@@ -10,8 +10,10 @@
 #include "platform/QtSerialLink.h"
 #include "platform/QtSoundPlayer.h"
 #include "windows/AppFonts.h"
+#include "windows/config/Form3.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
+#include "windows/phonebook/Phonebook.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,7 +22,8 @@
 #include <cstdio>
 
 // Usage: halvoren-screenshots <folder>. Starts the program in a temporary folder with a configured
-// modem and an empty phone book, and writes main-window.png, about-box.png and agreement.png.
+// modem and a one-entry phone book, and writes main-window.png, about-box.png, agreement.png,
+// phonebook.png and locator.png. The configuration window's pictures come from its own test.
 namespace {
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -60,8 +63,11 @@ int main(int argc, char* argv[])
             appDir.filePath(QLatin1String(asset)));
     writeFile(
         appDir.filePath(QStringLiteral("cconfig.ini")), "com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n");
+    const QByteArray picture = appDir.filePath(QStringLiteral("blank.bmp")).toUtf8();
+    const QByteArray wav = appDir.filePath(QStringLiteral("fail.wav")).toUtf8();
     writeFile(appDir.filePath(QStringLiteral("phone.ini")),
-        QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5));
+        "+\r\n5551234567\r\nN\r\n" + picture + "\r\n" + wav + "\r\n"
+            + QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(4));
 
     const QString folder = appDir.path();
     QtEventPump pump;
@@ -87,5 +93,12 @@ int main(int argc, char* argv[])
     form1.Command7_Click();
     ok = save(forms.form4(), outFolder, QStringLiteral("about-box.png")) && ok;
     ok = save(forms.fr(), outFolder, QStringLiteral("agreement.png")) && ok;
+    ok = save(forms.phonebook(), outFolder, QStringLiteral("phonebook.png")) && ok;
+
+    QDir::setCurrent(folder);
+    Form3& form3 = forms.form3();
+    form3.setWindowTitle(QStringLiteral("Locate wav files"));
+    form3.setFilePattern(QStringLiteral("*.wav"));
+    ok = save(form3, outFolder, QStringLiteral("locator.png")) && ok;
     return ok ? 0 : 1;
 }
