@@ -50,7 +50,10 @@ QString DataStore::readAll(const QString& fileName) const
 bool DataStore::write(const QString& fileName, const QByteArray& bytes)
 {
     QSaveFile file(filePath(fileName));
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    // A full disk shows only once the buffered bytes reach the file, and commit() does not look:
+    // it would put an empty file in place of the old one.
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
+        && file.commit())
         return true;
     if (m_onWriteFailure)
         m_onWriteFailure(file.fileName(), file.errorString());
