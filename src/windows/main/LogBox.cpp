@@ -6,11 +6,22 @@
 
 namespace {
 
-// CR LF, and a CR or LF on its own, each show as one line break.
+// CR LF, and a CR or LF on its own, each show as one line break. Any other control character,
+// which caller-ID text may carry, shows as a visible symbol instead of vanishing or acting on
+// the view.
 QString shownLines(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 && code != u'\n' && code != u'\t')
+            c = QChar(char16_t(0x2400 + code));
+        else if (code == 0x7f)
+            c = QChar(char16_t(0x2421));
+        else if (code >= 0x80 && code < 0xa0)
+            c = QChar(QChar::ReplacementCharacter);
+    }
     return text;
 }
 
