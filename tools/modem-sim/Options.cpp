@@ -14,6 +14,10 @@ std::optional<Options> Options::parse(int argc, char** argv, std::string& error)
             options.silent = true;
             continue;
         }
+        if (name == "--timestamps") {
+            options.timestamps = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = "missing value or unknown option: " + name;
             return std::nullopt;
@@ -51,7 +55,7 @@ const char* Options::usage()
 {
     return "usage: modem-sim [--link PATH] [--script FILE] [--silent] [--ring-interval MS]\n"
            "                 [--cid-delay MS] [--rings N] [--vcid ok|error|silent]\n"
-           "                 [--clock MMDDHHMM]\n"
+           "                 [--clock MMDDHHMM] [--timestamps]\n"
            "Commands on standard input and in the script, one a line: call NUMBER [NAME...],\n"
            "call-mesg TEXT, call-private, call-nocid, rings N, send TEXT, wait MS, unplug,\n"
            "silent on|off, vcid ok|error|silent, quit. See tools/README.md.\n";

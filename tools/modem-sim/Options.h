@@ -17,6 +17,8 @@ struct Options
     VcidAnswer vcidAnswer = VcidAnswer::Ok;
     // "MMDDHHMM" for the caller-ID DATE and TIME fields; empty = the local time of each call.
     std::string clock;
+    // Every event line starts with the moment it happened, for benchmarks that time the program.
+    bool timestamps = false;
 
     // nullopt and a message in `error` when the command line is wrong.
     static std::optional<Options> parse(int argc, char** argv, std::string& error);

@@ -61,7 +61,8 @@ std::pair<std::string, std::string> split(const std::string& line)
 
 Simulator::Simulator(const Options& options)
     : m_options(options)
-    , m_modem([this](const std::string& bytes) { m_terminal.write(bytes); }, &Simulator::emit)
+    , m_modem([this](const std::string& bytes) { m_terminal.write(bytes); },
+          [this](const std::string& line) { emit(line); })
     , m_input(STDIN_FILENO)
 {
     installSignalPipe();
@@ -208,8 +209,15 @@ bool Simulator::commandsFinished(Clock::time_point now) const
     return m_input.finished(now) && (!m_script || m_script->finished(now));
 }
 
-void Simulator::emit(const std::string& line)
+void Simulator::emit(const std::string& line) const
 {
-    std::fputs((line + "\n").c_str(), stdout);
+    std::string text = line + "\n";
+    if (m_options.timestamps) {
+        // Microseconds on the monotonic clock, the one std::chrono::steady_clock reads.
+        const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
+            Clock::now().time_since_epoch());
+        text = std::to_string(now.count()) + " " + text;
+    }
+    std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }

@@ -29,7 +29,7 @@ private:
     std::string dateAndTime() const;
     std::optional<Clock::time_point> nextDeadline() const;
     bool commandsFinished(Clock::time_point now) const;
-    static void emit(const std::string& line);
+    void emit(const std::string& line) const;
 
     Options m_options;
     PseudoTerminal m_terminal;
