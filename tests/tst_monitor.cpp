@@ -305,6 +305,19 @@ private slots:
         QVERIFY(!h.view.log.contains("5551234567"));
     }
 
+    void answerAndRingSplitOverReads_areFound()
+    {
+        Harness h;
+        // The search looks only at new text, so it must also look across the joins of reads.
+        h.send("AT+VCID=1\r\r\nO").send("K\r").send("\n");
+        h.send("NO CARRIER\r\nRI").send("NG").send("\r").send("\n");
+        h.until([&h] { return h.view.timerEnabled; }).send(cid("5551234567"));
+        h.until([&h] { return !h.state.ReceiveBuffer.isEmpty(); }).ticks(2).waitOutRinging();
+        h.activate();
+        QCOMPARE(h.end.ends, 0);
+        QCOMPARE(h.view.totalCalls, "1");
+    }
+
     void collection_endsOnTheSecondTick()
     {
         Harness h;

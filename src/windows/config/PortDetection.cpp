@@ -93,16 +93,23 @@ PortDetection::ProbeResult PortDetection::probe()
         m_port.output(kProbe);
         m_view.setTimerEnabled(true);
         bool gotData = true;
+        bool answered = false;
         do {
             // A poll that found nothing waits for the next event instead of spinning.
             if (!yield(!gotData))
                 return ProbeResult::Abandoned;
             const QString received = m_port.input();
             gotData = !received.isEmpty();
+            // Only the new text, with the few characters before it that could begin the answer,
+            // can hold an answer not seen before: a port that floods the probe costs no more
+            // per poll as its text piles up.
+            const qsizetype from
+                = qMax<qsizetype>(0, m_state.ReceiveBuffer.size() - (kOk.size() - 1));
             m_state.ReceiveBuffer += received;
+            answered = m_state.ReceiveBuffer.indexOf(kOk, from) >= 0;
             if (m_detectTicks > kProbeTicks)
                 return ProbeResult::Failed;
-        } while (!m_state.ReceiveBuffer.contains(kOk));
+        } while (!answered);
     } catch (const RuntimeError&) {
         return ProbeResult::Failed;
     }
