@@ -1,14 +1,6 @@
 #include "app/Fr.h"
 #include "app/Halvoren.h"
-#include "platform/Platform.h"
-#include "platform/QtEventPump.h"
-#include "platform/QtLauncher.h"
-#include "platform/QtLogPrinter.h"
-#include "platform/QtMessageBoxes.h"
-#include "platform/QtPictureLoader.h"
-#include "platform/QtProgramEnd.h"
-#include "platform/QtSerialLink.h"
-#include "platform/QtSoundPlayer.h"
+#include "platform/QtPlatform.h"
 #include "windows/AppFonts.h"
 #include "windows/config/Form3.h"
 #include "windows/main/Form1.h"
@@ -70,16 +62,8 @@ int main(int argc, char* argv[])
             + QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(4));
 
     const QString folder = appDir.path();
-    QtEventPump pump;
-    QtSoundPlayer sound;
-    QtPictureLoader pictures;
-    QtLauncher launcher;
-    QtLogPrinter printer;
-    QtMessageBoxes messages;
-    QtProgramEnd end;
-    Platform platform { [folder] { return std::make_unique<QtSerialLink>(folder); }, pump, sound,
-        pictures, launcher, printer, messages, end, folder };
-    Halvoren halvoren(platform);
+    QtPlatform qt(folder);
+    Halvoren halvoren(qt.platform);
     halvoren.start();
     FormRegistry& forms = halvoren.context().forms;
 

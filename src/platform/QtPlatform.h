@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Platform.h"
+#include "QtEventPump.h"
+#include "QtLauncher.h"
+#include "QtLogPrinter.h"
+#include "QtMessageBoxes.h"
+#include "QtPictureLoader.h"
+#include "QtProgramEnd.h"
+#include "QtSoundPlayer.h"
+
+// The program's real platform: the Qt implementation of every service, over serial ports
+// numbered for the given program folder.
+class QtPlatform
+{
+public:
+    explicit QtPlatform(const QString& applicationDirectory);
+
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
+
+    QtEventPump pump;
+    QtSoundPlayer sound;
+    QtPictureLoader pictures;
+    QtLauncher launcher;
+    QtLogPrinter printer;
+    QtMessageBoxes messages;
+    QtProgramEnd end;
+    Platform platform;
+};
