@@ -1,6 +1,7 @@
 #include "app/Fr.h"
 #include "app/Halvoren.h"
 #include "state/AppState.h"
+#include "support/ModalAnswer.h"
 #include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
@@ -20,31 +21,14 @@ const QString kPortsFound
 const QString kReady
     = QStringLiteral("Halvoren is ready to continue\r\nYou can now edit your phone list\r\n");
 
-// Agrees to the agreement as soon as it comes up modally: "I Agree", then "Next >". Polls, since
-// the modal window can take a moment to become the active modal widget.
-class Agreement
+// Agrees as soon as the agreement comes up: "I Agree", then "Next >".
+ModalAnswer<Fr> agreeing()
 {
-public:
-    Agreement()
-    {
-        QObject::connect(&m_poll, &QTimer::timeout, [this] {
-            auto* fr = qobject_cast<Fr*>(QApplication::activeModalWidget());
-            if (!fr)
-                return;
-            m_poll.stop();
-            ++m_shown;
-            QTest::mouseClick(fr->Option1, Qt::LeftButton);
-            QTest::mouseClick(fr->Command1, Qt::LeftButton);
-        });
-        m_poll.start(10);
-    }
-
-    int shown() const { return m_shown; }
-
-private:
-    QTimer m_poll;
-    int m_shown = 0;
-};
+    return ModalAnswer<Fr>([](Fr& fr) {
+        QTest::mouseClick(fr.Option1, Qt::LeftButton);
+        QTest::mouseClick(fr.Command1, Qt::LeftButton);
+    });
+}
 
 } // namespace
 
@@ -62,10 +46,10 @@ private:
     // Starts the program in its folder and agrees; returns the configuration window.
     Form2& startFirstRun()
     {
-        Agreement agreement;
+        const ModalAnswer<Fr> agreement = agreeing();
         m_app->start();
         Form2& form2 = *forms().loadedForm2();
-        if (agreement.shown() != 1 || !QTest::qWaitForWindowActive(&form2))
+        if (!agreement.answered() || !QTest::qWaitForWindowActive(&form2))
             qWarning("the first run did not reach the configuration window");
         return form2;
     }
@@ -123,9 +107,9 @@ private slots:
         QVERIFY(m_app->platform().messages.shown.empty());
 
         // The next start finds a configured program.
-        Agreement notExpected;
+        const ModalAnswer<Fr> notExpected = agreeing();
         Halvoren& next = m_app->start();
-        QCOMPARE(notExpected.shown(), 0);
+        QVERIFY(!notExpected.answered());
         QVERIFY(next.context().forms.loadedForm1()->isVisible());
         QVERIFY(!next.context().forms.loadedForm2());
         QCOMPARE(next.state().CommPort, "com3:");

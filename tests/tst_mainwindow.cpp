@@ -1,5 +1,6 @@
 #include "app/Halvoren.h"
 #include "state/AppState.h"
+#include "support/ModalAnswer.h"
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
 #include "windows/main/Form1.h"
@@ -17,32 +18,6 @@
 #include <QtTest>
 #include <functional>
 #include <utility>
-
-// Answers the first modal window of type W that comes up while the test waits, from a timer that
-// polls for it (activeModalWidget() can be null for a moment while a window comes up).
-template <class W> class ModalAnswer
-{
-public:
-    explicit ModalAnswer(std::function<void(W&)> answer)
-        : m_answer(std::move(answer))
-    {
-        QObject::connect(&m_poll, &QTimer::timeout, [this] {
-            if (auto* window = qobject_cast<W*>(QApplication::activeModalWidget())) {
-                m_poll.stop();
-                m_answered = true;
-                m_answer(*window);
-            }
-        });
-        m_poll.start(10);
-    }
-
-    bool answered() const { return m_answered; }
-
-private:
-    std::function<void(W&)> m_answer;
-    QTimer m_poll;
-    bool m_answered = false;
-};
 
 // The main window's commands, each checked by what it leaves behind: the log, the counters, the
 // files written, what was printed or started, and which windows are shown or enabled.

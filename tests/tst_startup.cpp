@@ -2,6 +2,7 @@
 #include "app/Halvoren.h"
 #include "platform/SerialLink.h"
 #include "state/AppState.h"
+#include "support/ModalAnswer.h"
 #include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
@@ -16,32 +17,6 @@
 #include <QtTest>
 #include <functional>
 #include <utility>
-
-// Answers the first modal window of type W that comes up while the test waits, from a timer that
-// polls for it (activeModalWidget() can be null for a moment while a window comes up).
-template <class W> class ModalAnswer
-{
-public:
-    explicit ModalAnswer(std::function<void(W&)> answer)
-        : m_answer(std::move(answer))
-    {
-        QObject::connect(&m_poll, &QTimer::timeout, [this] {
-            if (auto* window = qobject_cast<W*>(QApplication::activeModalWidget())) {
-                m_poll.stop();
-                m_answered = true;
-                m_answer(*window);
-            }
-        });
-        m_poll.start(10);
-    }
-
-    bool answered() const { return m_answered; }
-
-private:
-    std::function<void(W&)> m_answer;
-    QTimer m_poll;
-    bool m_answered = false;
-};
 
 // Start-up and shutdown: which windows a run starts with, what the agreement window lets the
 // user do, and what the state holds afterwards.
