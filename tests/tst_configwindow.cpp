@@ -5,7 +5,6 @@
 #include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "windows/AppFonts.h"
-#include "windows/Twips.h"
 #include "windows/config/Form2.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
@@ -33,7 +32,7 @@ QByteArray settingsFile(const QByteArray& port)
 
 } // namespace
 
-// The configuration window: its layout, its load step, Save config and the ways out of it, on a
+// The configuration window: its load step, Save config and the ways out of it, on a
 // configured program that opens it through the main window's Config button.
 class TestConfigWindow : public QObject
 {
@@ -93,72 +92,6 @@ private slots:
         m_modem.reset();
         m_app.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void layout_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<bool>("bold");
-        QTest::newRow("Command3") << "Command3"
-                                  << "&Done" << QRect(3720, 1320, 1095, 255) << false;
-        QTest::newRow("Command1") << "Command1"
-                                  << "Phonebook" << QRect(2520, 1320, 1095, 255) << false;
-        QTest::newRow("Command2") << "Command2"
-                                  << "&Cancel" << QRect(1320, 1320, 1095, 255) << false;
-        QTest::newRow("Command8") << "Command8"
-                                  << "?" << QRect(4920, 1320, 255, 255) << true;
-        QTest::newRow("Command7") << "Command7"
-                                  << "&Save config" << QRect(120, 1320, 1095, 255) << false;
-        QTest::newRow("Command4") << "Command4"
-                                  << "&Detect" << QRect(240, 840, 1575, 255) << true;
-        QTest::newRow("Combo1") << "Combo1"
-                                << "" << QRect(240, 480, 1575, 315) << false;
-        QTest::newRow("Shape2") << "Shape2"
-                                << "" << QRect(120, 120, 1815, 1095) << false;
-        QTest::newRow("Label4") << "Label4"
-                                << "Modem Comm Port" << QRect(240, 240, 1575, 255) << true;
-        QTest::newRow("Label3") << "Label3"
-                                << "Help Captions" << QRect(2160, 120, 3015, 975) << false;
-    }
-
-    void layout()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QRect, twips);
-        QFETCH(bool, bold);
-        Form2 form2(startConfigured());
-
-        auto* control = form2.findChild<QWidget*>(name);
-        QVERIFY(control);
-        QCOMPARE(control->geometry(),
-            QRect(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()),
-                Twips::toPixels(twips.width()), Twips::toPixels(twips.height())));
-        QCOMPARE(control->font().bold(), bold);
-        if (bold)
-            QCOMPARE(control->font(), AppFonts::msSansSerif(8.25, true));
-        if (auto* button = qobject_cast<QPushButton*>(control))
-            QCOMPARE(button->text(), caption);
-        if (auto* label = qobject_cast<QLabel*>(control))
-            QCOMPARE(label->text(), caption);
-    }
-
-    void layout_window()
-    {
-        Form2 form2(startConfigured());
-        QCOMPARE(form2.windowTitle(), " Halvoren 1.5 configuration menu");
-        QCOMPARE(form2.size(), QSize(Twips::toPixels(5355), Twips::toPixels(1680)));
-        QVERIFY(form2.Combo1->isEditable());
-        QCOMPARE(form2.Combo1->currentText(), "No port selected");
-        QCOMPARE(form2.Combo1->count(), 0);
-        QVERIFY(!form2.Command7->isEnabled());
-        QCOMPARE(form2.Timer1->objectName(), "Timer1");
-        QCOMPARE(form2.Timer1->interval(), 20);
-        QVERIFY(!form2.Timer1->isActive());
-        QVERIFY(form2.MSComm0);
-        QVERIFY(!form2.MSComm0->portOpen());
     }
 
     void layout_tabOrderAndAccessKeys()
