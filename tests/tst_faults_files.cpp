@@ -126,6 +126,12 @@ QByteArray garbage(int size, quint32 seed)
     return bytes;
 }
 
+// The text with a NUL byte for every "@".
+QByteArray withNuls(QByteArray text)
+{
+    return text.replace('@', '\0');
+}
+
 QByteArray garbageLines(int count, quint32 seed)
 {
     QByteArray lines;
@@ -413,7 +419,7 @@ private slots:
         QTest::newRow("settings: lines of binary garbage")
             << settingsLines << book << true << garbagePort << "5551234567";
         QTest::newRow("settings: NUL bytes")
-            << QByteArray("com1:\0\0\r\nAT+VCID=1\r\nTr\0ue\r\nTrue\r\n", 33) << book << true
+            << withNuls("com1:@@\r\nAT+VCID=1\r\nTr@ue\r\nTrue\r\n") << book << true
             << QStringLiteral("com1:") + QChar(0) + QChar(0) << "5551234567";
         QTest::newRow("settings: a line of a megabyte")
             << longLine + "\r\nAT+VCID=1\r\nTrue\r\nFalse\r\n"
@@ -438,7 +444,7 @@ private slots:
         QTest::newRow("phone book: lines of binary garbage")
             << settings << "+\r\n" + bookLines << true << "com1:" << garbageNumber;
         QTest::newRow("phone book: NUL bytes")
-            << settings << QByteArray("+\r\n555\0 1234567\r\nB\r\n\r\n\r\n", 27) << true
+            << settings << withNuls("+\r\n555@ 1234567\r\nB\r\n\r\n\r\n") << true
             << "com1:" << QStringLiteral("555") + QChar(0) + QStringLiteral(" 1234567");
         QTest::newRow("phone book: a line of a megabyte")
             << settings << "+\r\n" + longLine + "\r\nB\r\n\r\n\r\n"
