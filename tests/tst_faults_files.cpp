@@ -5,7 +5,6 @@
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
 #include "windows/main/Form1.h"
-#include "windows/main/LogBox.h"
 #include "windows/phonebook/Phonebook.h"
 
 #include <QCheckBox>
@@ -24,7 +23,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <sys/mount.h>
 #include <utility>
