@@ -1,0 +1,337 @@
+#include "Measure.h"
+#include "MonitorBench.h"
+#include "Report.h"
+#include "windows/AppFonts.h"
+#include "windows/main/Form1.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLabel>
+#include <algorithm>
+#include <cstdio>
+
+// The call monitor's figures, one run per invocation (see bench/run.sh): CPU while it waits, how
+// fast it reacts to the modem, what call 10, 1,000 and 10,000 of one run cost, and how it takes
+// megabytes of line noise.
+namespace {
+
+constexpr double kIdleCpuTargetPercent = 0.5;
+constexpr double kReactionTargetMs = 5;
+constexpr double kGrowthTargetFactor = 2;
+constexpr double kPeakMemoryTargetMb = 100;
+// The many-call run's mix repeats every nine calls: one known caller, then eight blocked ones.
+constexpr int kRound = 9;
+// Calls per step of the cost trend printed after the checkpoints; a multiple of the round.
+constexpr int kTrendBlock = 999;
+
+QString number(qint64 value)
+{
+    return QLocale(QLocale::English).toString(value);
+}
+
+QString medianAndWorst(const std::vector<qint64>& us)
+{
+    return QStringLiteral("median %1, worst %2")
+        .arg(Report::msFromUs(Measure::median(us)), Report::msFromUs(Measure::worst(us)));
+}
+
+// Calls the program did not take in full. A ring whose caller ID came after six ticks is, by the
+// rule, not counted: with shortened ticks a busy machine can delay the text that long.
+void reportUnhandled(const std::vector<CallRecord>& records)
+{
+    int late = 0;
+    int missing = 0;
+    for (const CallRecord& call : records) {
+        const bool handled
+            = call.kind == CallKind::Blocked ? call.dialUs >= 0 : call.announcedUs >= 0;
+        if (call.countShownUs < 0)
+            ++missing;
+        else if (!handled)
+            ++late;
+    }
+    if (late > 0) {
+        Report::note(QStringLiteral("%1 of %2 calls rang, but their caller ID reached the program "
+                                    "after six shortened ticks;")
+                         .arg(late)
+                         .arg(records.size()));
+        Report::note(QStringLiteral("by the rule they were not counted (the modem or the program "
+                                    "waited for a CPU, load %1).")
+                         .arg(QString::number(Measure::loadAverage(), 'f', 1)));
+    }
+    if (missing > 0)
+        Report::note(QStringLiteral("PROBLEM: %1 calls never showed their count").arg(missing));
+}
+
+bool reportProblems(const MonitorBench& bench)
+{
+    for (const QString& problem : bench.problems())
+        Report::note(QStringLiteral("PROBLEM: ") + problem);
+    return bench.problems().isEmpty();
+}
+
+int runIdle(MonitorBench& bench, int seconds, int intervalMs)
+{
+    Report::heading(
+        QStringLiteral("Monitoring with no calls: %1 s waiting for a ring (Timer1 at %2 ms)")
+            .arg(seconds)
+            .arg(intervalMs));
+    const MonitorBench::Idle idle = bench.idle(seconds);
+    const double percent = idle.wallUs > 0 ? 100.0 * idle.cpuUs / idle.wallUs : -1;
+    Report::figure(QStringLiteral("CPU use while waiting"),
+        QStringLiteral("%1 % of one core (%2 ms CPU in %3 s)")
+            .arg(percent, 0, 'f', 3)
+            .arg(idle.cpuUs / 1000.0, 0, 'f', 1)
+            .arg(idle.wallUs / 1e6, 0, 'f', 1),
+        QStringLiteral("< %1 %").arg(kIdleCpuTargetPercent),
+        percent >= 0 && percent < kIdleCpuTargetPercent);
+    Report::detail(QStringLiteral("wake-ups: polls of the port, Timer1 ticks"),
+        QStringLiteral("%1 polls, %2 ticks").arg(idle.polls).arg(idle.ticks));
+    return reportProblems(bench) ? 0 : 1;
+}
+
+int runReaction(MonitorBench& bench, int calls, int intervalMs, int cidDelayMs)
+{
+    Report::heading(QStringLiteral("Reaction to the modem: %1 blocked calls, Timer1 at %2 ms%3, "
+                                   "caller ID %4 ms after RING")
+                        .arg(calls)
+                        .arg(intervalMs)
+                        .arg(intervalMs == 500 ? QString() : QStringLiteral(" (shortened)"))
+                        .arg(cidDelayMs));
+    const std::vector<CallRecord> records
+        = bench.calls(calls, [](int) { return CallKind::Blocked; });
+    reportUnhandled(records);
+
+    // Each span split into the tick rule's share and the program's own, and of the latter the
+    // time the program stood ready but another process had the CPU.
+    std::vector<qint64> ringTicks;
+    std::vector<qint64> ringOwn;
+    std::vector<qint64> ringQueued;
+    std::vector<qint64> dialTicks;
+    std::vector<qint64> dialOwn;
+    std::vector<qint64> dialQueued;
+    std::vector<qint64> dialRead;
+    for (const CallRecord& call : records) {
+        if (call.ringUs >= 0 && call.countShownUs >= call.ringUs) {
+            const qint64 tickShare
+                = call.tickBeforeCountUs > call.ringUs ? call.tickBeforeCountUs - call.ringUs : 0;
+            ringTicks.push_back(tickShare);
+            ringOwn.push_back(call.countShownUs - call.ringUs - tickShare);
+            ringQueued.push_back(call.queuedAtCountUs - call.queuedAtPlaceUs);
+        }
+        if (call.cidUs >= 0 && call.collectionTickUs >= call.cidUs
+            && call.dialUs >= call.collectionTickUs) {
+            dialTicks.push_back(call.collectionTickUs - call.cidUs);
+            dialOwn.push_back(call.dialUs - call.collectionTickUs);
+            dialQueued.push_back(call.queuedAtDialUs - call.queuedAtTickUs);
+            if (call.modemDialUs >= call.collectionTickUs)
+                dialRead.push_back(call.modemDialUs - call.collectionTickUs);
+        }
+    }
+    const auto ownWithoutQueue
+        = [](const std::vector<qint64>& own, const std::vector<qint64>& queued) {
+              std::vector<qint64> rest;
+              // The wait is read from just before the modem spoke, so it can exceed the span a
+              // little.
+              for (std::size_t i = 0; i < own.size(); ++i)
+                  rest.push_back(qMax<qint64>(0, own[i] - queued[i]));
+              return rest;
+          };
+
+    Report::detail(QStringLiteral("RING -> Label2(0) shown: tick share"),
+        medianAndWorst(ringTicks) + QStringLiteral(" (the ring wait runs no timer)"));
+    Report::figure(QStringLiteral("RING -> Label2(0) shown: program's own"),
+        medianAndWorst(ringOwn), QStringLiteral("< %1 ms").arg(kReactionTargetMs),
+        !ringOwn.empty() && Measure::worst(ringOwn) < kReactionTargetMs * 1000);
+    Report::detail(
+        QStringLiteral("  of it waiting for a CPU others held"), medianAndWorst(ringQueued));
+    Report::detail(
+        QStringLiteral("  the rest"), medianAndWorst(ownWithoutQueue(ringOwn, ringQueued)));
+    Report::detail(QStringLiteral("caller-ID end -> ATDT1 on the line: tick share"),
+        medianAndWorst(dialTicks)
+            + QStringLiteral(" (rule: the 2nd tick after the text, %1 to %2 ms)")
+                  .arg(intervalMs)
+                  .arg(2 * intervalMs));
+    Report::figure(QStringLiteral("caller-ID end -> ATDT1 on the line: program's own"),
+        medianAndWorst(dialOwn), QStringLiteral("< %1 ms").arg(kReactionTargetMs),
+        !dialOwn.empty() && Measure::worst(dialOwn) < kReactionTargetMs * 1000);
+    Report::detail(
+        QStringLiteral("  of it waiting for a CPU others held"), medianAndWorst(dialQueued));
+    Report::detail(
+        QStringLiteral("  the rest"), medianAndWorst(ownWithoutQueue(dialOwn, dialQueued)));
+    Report::detail(QStringLiteral("  until the modem had read it"), medianAndWorst(dialRead));
+    Report::detail(QStringLiteral("calls measured"),
+        QStringLiteral("%1 of %2 (RING), %3 of %2 (ATDT1)")
+            .arg(ringOwn.size())
+            .arg(calls)
+            .arg(dialOwn.size()));
+    return reportProblems(bench) ? 0 : 1;
+}
+
+int runManyCalls(MonitorBench& bench, int calls, int intervalMs)
+{
+    Report::heading(QStringLiteral("%1 calls in one run, Timer1 shortened to %2 ms, caller ID sent "
+                                   "as soon as the count shows")
+                        .arg(number(calls))
+                        .arg(intervalMs));
+    bench.setCallerIdOnCount(true);
+    Report::note(
+        QStringLiteral("Calls 1, 10, 19, ... (every 9th, so also 1,000 and 10,000) are the "
+                       "known caller: logged, picture shown, sound started,"));
+    Report::note(QStringLiteral("ringing waited out, port closed and reopened. The others are a "
+                                "blocked caller: logged, ATDT1, counted as blocked."));
+    Report::note(QStringLiteral("CPU of a call: this process, from the cycle that took it to the "
+                                "next; a round = that call and the eight before it."));
+    std::vector<int> checkpoints;
+    for (const int n : { 10, 1000, 10000 }) {
+        if (n <= calls)
+            checkpoints.push_back(n);
+    }
+    std::vector<qint64> logChars(std::size_t(calls) + 1, -1);
+    std::vector<qint64> rssKb(std::size_t(calls) + 1, -1);
+    Form1& form1 = bench.form1();
+    const std::vector<CallRecord> records = bench.calls(
+        calls,
+        [](int index) { return (index + 1) % kRound == 1 ? CallKind::Known : CallKind::Blocked; },
+        [&](int index, const CallRecord&) {
+            const int n = index + 1;
+            if (std::find(checkpoints.begin(), checkpoints.end(), n) != checkpoints.end()) {
+                logChars[std::size_t(n)] = form1.logText().size();
+                rssKb[std::size_t(n)] = Measure::statusKb("VmRSS");
+            }
+        });
+    reportUnhandled(records);
+
+    double firstCall = -1;
+    double firstRound = -1;
+    for (const int n : checkpoints) {
+        const CallRecord& call = records[std::size_t(n - 1)];
+        qint64 roundUs = 0;
+        for (int i = n - kRound; i < n; ++i)
+            roundUs += records[std::size_t(i)].cpuUs;
+        const double single = call.cpuUs / 1000.0;
+        const double round = roundUs / 1000.0 / kRound;
+        const QString what
+            = QStringLiteral("CPU for call %1 / per call of its round").arg(number(n));
+        const QString value = QStringLiteral("%1 / %2").arg(Report::ms(single), Report::ms(round));
+        if (firstCall < 0) {
+            firstCall = single;
+            firstRound = round;
+            Report::detail(what, value);
+        } else {
+            Report::figure(what, value,
+                QStringLiteral("< %1 / %2")
+                    .arg(Report::ms(kGrowthTargetFactor * firstCall),
+                        Report::ms(kGrowthTargetFactor * firstRound)),
+                call.cpuUs >= 0 && single < kGrowthTargetFactor * firstCall
+                    && round < kGrowthTargetFactor * firstRound);
+        }
+        Report::detail(QStringLiteral("  RING -> Label2(0) shown, call %1").arg(number(n)),
+            call.countShownUs >= call.ringUs && call.ringUs >= 0
+                ? Report::msFromUs(call.countShownUs - call.ringUs)
+                : QStringLiteral("not seen"));
+        Report::detail(QStringLiteral("  log / resident memory after call %1").arg(number(n)),
+            QStringLiteral("%1 characters / %2 MB")
+                .arg(number(logChars[std::size_t(n)]))
+                .arg(rssKb[std::size_t(n)] / 1024.0, 0, 'f', 1));
+    }
+    if (calls >= kTrendBlock * 2) {
+        QStringList means;
+        for (int first = 0; first + kTrendBlock <= calls; first += kTrendBlock) {
+            qint64 sumUs = 0;
+            for (int i = first; i < first + kTrendBlock; ++i)
+                sumUs += records[std::size_t(i)].cpuUs;
+            means << QString::number(sumUs / 1000.0 / kTrendBlock, 'f', 2);
+        }
+        Report::detail(
+            QStringLiteral("CPU per call, mean of each %1 calls (ms)").arg(number(kTrendBlock)),
+            means.join(u' '));
+    }
+    const double peakMb = Measure::statusKb("VmHWM") / 1024.0;
+    Report::figure(QStringLiteral("peak memory after %1 calls").arg(number(calls)),
+        QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 1),
+        QStringLiteral("< %1 MB").arg(kPeakMemoryTargetMb), peakMb < kPeakMemoryTargetMb);
+    Report::detail(QStringLiteral("Total Calls / Total Blocked as the window shows them"),
+        form1.Label2[0]->text() + QStringLiteral(" / ") + form1.Label2[1]->text());
+    return reportProblems(bench) ? 0 : 1;
+}
+
+int runNoise(MonitorBench& bench, int megabytes, int intervalMs)
+{
+    Report::heading(
+        QStringLiteral("Line noise: %1 MB without \"RING\" CR LF while waiting for a ring, "
+                       "then a RING (Timer1 shortened to %2 ms)")
+            .arg(megabytes)
+            .arg(intervalMs));
+    const MonitorBench::Noise noise = bench.noise(megabytes);
+    if (noise.cpuPerMegabyteUs.size() >= 2) {
+        const double first = noise.cpuPerMegabyteUs.front() / 1000.0;
+        const double last = noise.cpuPerMegabyteUs.back() / 1000.0;
+        Report::detail(QStringLiteral("CPU for the 1st megabyte"),
+            QStringLiteral("%1 (%2 polls)")
+                .arg(Report::ms(first))
+                .arg(noise.pollsPerMegabyte.front()));
+        Report::figure(QStringLiteral("CPU for megabyte %1").arg(noise.cpuPerMegabyteUs.size()),
+            QStringLiteral("%1 (%2 polls)")
+                .arg(Report::ms(last))
+                .arg(noise.pollsPerMegabyte.back()),
+            QStringLiteral("< %1 (2 x 1st)").arg(Report::ms(kGrowthTargetFactor * first)),
+            last < kGrowthTargetFactor * first);
+    }
+    Report::detail(QStringLiteral("ReceiveBuffer when the RING came"),
+        QStringLiteral("%1 characters, %2")
+            .arg(number(noise.bufferChars))
+            .arg(noise.bufferAsReceived ? QStringLiteral("exactly the text received")
+                                        : QStringLiteral("NOT the text received")));
+    Report::figure(QStringLiteral("RING after the noise -> Label2(0) shown"),
+        noise.ringToCountUs >= 0 ? Report::msFromUs(noise.ringToCountUs)
+                                 : QStringLiteral("not seen"),
+        QStringLiteral("< %1 ms").arg(kReactionTargetMs),
+        noise.ringToCountUs >= 0 && noise.ringToCountUs / 1000.0 < kReactionTargetMs);
+    return reportProblems(bench) && noise.bufferAsReceived ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    AppFonts::install();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Call monitor benchmarks; see bench/run.sh."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(
+        QStringLiteral("run"), QStringLiteral("idle, reaction, calls or noise"));
+    const QCommandLineOption interval(QStringLiteral("interval"), QStringLiteral("Timer1 period"),
+        QStringLiteral("ms"), QStringLiteral("500"));
+    const QCommandLineOption cidDelay(QStringLiteral("cid-delay"),
+        QStringLiteral("caller ID after RING"), QStringLiteral("ms"), QStringLiteral("200"));
+    const QCommandLineOption count(QStringLiteral("count"),
+        QStringLiteral("seconds (idle), calls (reaction, calls) or megabytes (noise)"),
+        QStringLiteral("n"), QStringLiteral("30"));
+    parser.addOptions({ interval, cidDelay, count });
+    parser.process(app);
+    const QString run = parser.positionalArguments().value(0);
+    const int intervalMs = parser.value(interval).toInt();
+    const int cidDelayMs = parser.value(cidDelay).toInt();
+    const int n = parser.value(count).toInt();
+    if (intervalMs <= 0 || n <= 0
+        || !QStringList { "idle", "reaction", "calls", "noise" }.contains(run)) {
+        parser.showHelp(2);
+    }
+
+    // One ring per call, so every RING the modem sends belongs to the call just placed.
+    MonitorBench bench(intervalMs,
+        { QStringLiteral("--rings"), QStringLiteral("1"), QStringLiteral("--cid-delay"),
+            QString::number(cidDelayMs), QStringLiteral("--clock"), QStringLiteral("12061945") });
+    if (!bench.start())
+        return 1;
+    if (run == QLatin1String("idle"))
+        return runIdle(bench, n, intervalMs);
+    if (run == QLatin1String("reaction"))
+        return runReaction(bench, n, intervalMs, cidDelayMs);
+    if (run == QLatin1String("calls"))
+        return runManyCalls(bench, n, intervalMs);
+    return runNoise(bench, n, intervalMs);
+}
