@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramEnd.h"
 #include "windows/AppContext.h"
+#include "windows/Controls.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,17 +18,6 @@ const QString Fr::kAgreementText
                      "2.You the user of this software may not modify the \r\n"
                      "software product or re-distribute it in any modified \r\n"
                      "form.\r\n");
-
-namespace {
-
-QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* option = new QRadioButton(caption, parent);
-    option->setObjectName(QLatin1String(name));
-    return option;
-}
-
-} // namespace
 
 Fr::Fr(AppContext& context)
     : Form(context)
@@ -52,13 +42,15 @@ Fr::Fr(AppContext& context)
     Text1->setEnabled(false);
     placeTwips(Text1, 360, 240, 3855, 1935);
 
-    Option1 = makeOption(this, "Option1", QStringLiteral("I &Agree"));
+    Option1
+        = Controls::make<QRadioButton>(this, QStringLiteral("Option1"), QStringLiteral("I &Agree"));
     placeTwips(Option1, 1680, 2400, 1215, 255);
-    Option2 = makeOption(this, "Option2", QStringLiteral("I &Do Not Agree"));
+    Option2 = Controls::make<QRadioButton>(
+        this, QStringLiteral("Option2"), QStringLiteral("I &Do Not Agree"));
     placeTwips(Option2, 1680, 2760, 1455, 255);
     // Lies below the client area: it holds the group's first selection, so that neither visible
     // choice starts selected.
-    Option3 = makeOption(this, "Option3", QStringLiteral("null"));
+    Option3 = Controls::make<QRadioButton>(this, QStringLiteral("Option3"), QStringLiteral("null"));
     placeTwips(Option3, 1680, 3600, 1215, 495);
     Option3->setChecked(true);
 

@@ -11,6 +11,7 @@
 #include "state/RuntimeError.h"
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
+#include "windows/Controls.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
 #include "windows/phonebook/Phonebook.h"
@@ -27,13 +28,6 @@ namespace {
 
 const QString kNoPortSelected = QStringLiteral("No Port Selected");
 const QString kPhoneBookFile = QStringLiteral("phone.ini");
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
 
 } // namespace
 
@@ -76,16 +70,20 @@ void Form2::createControls()
     Shape2->setAttribute(Qt::WA_TransparentForMouseEvents);
     placeTwips(Shape2, 120, 120, 1815, 1095);
 
-    Command3 = makeButton(this, "Command3", QStringLiteral("&Done"));
+    Command3
+        = Controls::make<QPushButton>(this, QStringLiteral("Command3"), QStringLiteral("&Done"));
     placeTwips(Command3, 3720, 1320, 1095, 255);
-    Command1 = makeButton(this, "Command1", QStringLiteral("Phonebook"));
+    Command1 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command1"), QStringLiteral("Phonebook"));
     placeTwips(Command1, 2520, 1320, 1095, 255);
-    Command2 = makeButton(this, "Command2", QStringLiteral("&Cancel"));
+    Command2
+        = Controls::make<QPushButton>(this, QStringLiteral("Command2"), QStringLiteral("&Cancel"));
     placeTwips(Command2, 1320, 1320, 1095, 255);
-    Command8 = makeButton(this, "Command8", QStringLiteral("?"));
+    Command8 = Controls::make<QPushButton>(this, QStringLiteral("Command8"), QStringLiteral("?"));
     Command8->setFont(bold);
     placeTwips(Command8, 4920, 1320, 255, 255);
-    Command7 = makeButton(this, "Command7", QStringLiteral("&Save config"));
+    Command7 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command7"), QStringLiteral("&Save config"));
     Command7->setEnabled(false);
     placeTwips(Command7, 120, 1320, 1095, 255);
 
@@ -93,7 +91,8 @@ void Form2::createControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(m_context.platform.timerIntervalMs);
 
-    Command4 = makeButton(this, "Command4", QStringLiteral("&Detect"));
+    Command4
+        = Controls::make<QPushButton>(this, QStringLiteral("Command4"), QStringLiteral("&Detect"));
     Command4->setFont(bold);
     placeTwips(Command4, 240, 840, 1575, 255);
 

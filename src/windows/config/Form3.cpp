@@ -5,6 +5,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "windows/AppContext.h"
+#include "windows/Controls.h"
 #include "windows/phonebook/Phonebook.h"
 
 #include <QComboBox>
@@ -17,13 +18,6 @@ namespace {
 
 const QString kPictureCaption = QStringLiteral("Locate picture files");
 const QString kWavPattern = QStringLiteral("*.wav");
-
-template <class Control> Control* makeControl(QWidget* form, const char* name)
-{
-    auto* control = new Control(form);
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
 
 } // namespace
 
@@ -50,22 +44,17 @@ Form3::Form3(AppContext& context)
 
 void Form3::createControls()
 {
-    Label3 = makeControl<QLabel>(this, "Label3");
-    Label3->setText(QStringLiteral("Directory:"));
-    Label2 = makeControl<QLabel>(this, "Label2");
-    Label2->setText(QStringLiteral("Drive:"));
-    Label1 = makeControl<QLabel>(this, "Label1");
-    Label1->setText(QStringLiteral("Filename:"));
-    for (QLabel* label : { Label3, Label2, Label1 })
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label3 = Controls::label(this, QStringLiteral("Label3"), QStringLiteral("Directory:"));
+    Label2 = Controls::label(this, QStringLiteral("Label2"), QStringLiteral("Drive:"));
+    Label1 = Controls::label(this, QStringLiteral("Label1"), QStringLiteral("Filename:"));
 
-    Command2 = makeControl<QPushButton>(this, "Command2");
-    Command2->setText(QStringLiteral("&Select"));
-    Dir1 = makeControl<DirectoryList>(this, "Dir1");
-    Command1 = makeControl<QPushButton>(this, "Command1");
-    Command1->setText(QStringLiteral("&Cancel"));
-    Drive1 = makeControl<QComboBox>(this, "Drive1");
-    File1 = makeControl<FileList>(this, "File1");
+    Command2
+        = Controls::make<QPushButton>(this, QStringLiteral("Command2"), QStringLiteral("&Select"));
+    Dir1 = Controls::make<DirectoryList>(this, QStringLiteral("Dir1"));
+    Command1
+        = Controls::make<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("&Cancel"));
+    Drive1 = Controls::make<QComboBox>(this, QStringLiteral("Drive1"));
+    File1 = Controls::make<FileList>(this, QStringLiteral("File1"));
 }
 
 void Form3::layOut()

@@ -15,6 +15,7 @@
 #include "state/RuntimeError.h"
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
+#include "windows/Controls.h"
 #include "windows/config/Form2.h"
 #include "windows/phonebook/Phonebook.h"
 
@@ -31,19 +32,9 @@ namespace {
 
 const QString kDeactivateCaption = QStringLiteral("&Deactivate");
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption)
 {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QLabel* label = Controls::label(parent, name, caption);
     label->setFont(AppFonts::msSansSerif(8.25, true));
     return label;
 }
@@ -93,21 +84,28 @@ void Form1::createControls()
     Shape2->setObjectName(QStringLiteral("Shape2"));
     placeTwips(Shape2, 120, 120, 2175, 1815);
 
-    Command1 = makeButton(this, "Command1", QStringLiteral("&Activate"));
+    Command1 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command1"), QStringLiteral("&Activate"));
     placeTwips(Command1, 5280, 1320, 1095, 255);
-    Command8 = makeButton(this, "Command8", QStringLiteral("Ph&onebook"));
+    Command8 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command8"), QStringLiteral("Ph&onebook"));
     placeTwips(Command8, 5280, 1680, 1095, 255);
-    Command2 = makeButton(this, "Command2", QStringLiteral("&Clear log"));
+    Command2 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command2"), QStringLiteral("&Clear log"));
     placeTwips(Command2, 120, 2040, 855, 255);
-    Command6 = makeButton(this, "Command6", QStringLiteral("&Print log"));
+    Command6 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command6"), QStringLiteral("&Print log"));
     placeTwips(Command6, 1080, 2040, 855, 255);
-    Command5 = makeButton(this, "Command5", QStringLiteral("&Save log"));
+    Command5 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command5"), QStringLiteral("&Save log"));
     placeTwips(Command5, 2040, 2040, 855, 255);
-    Command3 = makeButton(this, "Command3", QStringLiteral("Co&nfig"));
+    Command3
+        = Controls::make<QPushButton>(this, QStringLiteral("Command3"), QStringLiteral("Co&nfig"));
     placeTwips(Command3, 3000, 2040, 855, 255);
-    Command4 = makeButton(this, "Command4", QStringLiteral("&Help"));
+    Command4
+        = Controls::make<QPushButton>(this, QStringLiteral("Command4"), QStringLiteral("&Help"));
     placeTwips(Command4, 3960, 2040, 855, 255);
-    Command7 = makeButton(this, "Command7", QStringLiteral("?"));
+    Command7 = Controls::make<QPushButton>(this, QStringLiteral("Command7"), QStringLiteral("?"));
     Command7->setFont(AppFonts::msSansSerif(8.25, true));
     placeTwips(Command7, 6480, 2040, 255, 255);
 

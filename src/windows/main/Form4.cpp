@@ -4,24 +4,12 @@
 #include "RectangleShape.h"
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
+#include "windows/Controls.h"
 #include "windows/config/Form2.h"
 
 #include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-} // namespace
 
 Form4::Form4(AppContext& context)
     : Form(context)
@@ -38,7 +26,7 @@ Form4::Form4(AppContext& context)
     Command1->setObjectName(QStringLiteral("Command1"));
     placeTwips(Command1, 2520, 2400, 1095, 375);
 
-    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Halvoren 1.5"));
+    Label1 = Controls::label(this, QStringLiteral("Label1"), QStringLiteral("Halvoren 1.5"));
     QFont impact(QStringLiteral("Impact"));
     impact.setPointSizeF(26.25);
     impact.setStyleHint(QFont::SansSerif);
@@ -48,17 +36,17 @@ Form4::Form4(AppContext& context)
     Label1->setFont(impact);
     placeTwips(Label1, 1680, 0, 3015, 615);
 
-    Label2[0] = makeLabel(this, QStringLiteral("Label2[0]"),
+    Label2[0] = Controls::label(this, QStringLiteral("Label2[0]"),
         QStringLiteral("Caller ID software for your V.90 modem"));
     placeTwips(Label2[0], 1680, 720, 3015, 255);
-    Label2[1]
-        = makeLabel(this, QStringLiteral("Label2[1]"), QStringLiteral("Programming:Tor Lindqvist"));
+    Label2[1] = Controls::label(
+        this, QStringLiteral("Label2[1]"), QStringLiteral("Programming:Tor Lindqvist"));
     placeTwips(Label2[1], 1440, 1560, 3255, 255);
-    Label2[2] = makeLabel(
+    Label2[2] = Controls::label(
         this, QStringLiteral("Label2[2]"), QStringLiteral("Testing:  Mara Ekholm/Jussi Aaltonen"));
     placeTwips(Label2[2], 1440, 1920, 3375, 255);
 
-    Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Shareware version"));
+    Label3 = Controls::label(this, QStringLiteral("Label3"), QStringLiteral("Shareware version"));
     QFont underlined = AppFonts::msSansSerif(8.25);
     underlined.setUnderline(true);
     Label3->setFont(underlined);

@@ -10,6 +10,7 @@
 #include "state/DataStore.h"
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
+#include "windows/Controls.h"
 #include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
 #include "windows/main/Form1.h"
@@ -29,24 +30,9 @@ namespace {
 const QString kBlocked = QStringLiteral("B");
 const QString kNotBlocked = QStringLiteral("N");
 
-template <class Control> Control* makeControl(QWidget* form, const char* name)
-{
-    auto* control = new Control(form);
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-QLabel* makeLabel(QWidget* form, const char* name, const QString& caption)
-{
-    auto* label = makeControl<QLabel>(form, name);
-    label->setText(caption);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
 QLabel* makeImage(QWidget* form, const char* name)
 {
-    auto* image = makeControl<QLabel>(form, name);
+    auto* image = Controls::make<QLabel>(form, QLatin1String(name));
     image->setScaledContents(true);
     return image;
 }
@@ -81,30 +67,30 @@ Phonebook::Phonebook(AppContext& context)
 void Phonebook::createControls()
 {
     // Frames, pictures and labels first, so the controls that take input lie above them.
-    Shape3 = makeControl<RectangleShape>(this, "Shape3");
+    Shape3 = Controls::make<RectangleShape>(this, QStringLiteral("Shape3"));
     Image1 = makeImage(this, "Image1");
     Image1->setPixmap(QPixmap(QStringLiteral(":/icons/phonebook.png")));
     Image2 = makeImage(this, "Image2");
-    Label3 = makeLabel(this, "Label3", QStringLiteral("Preview:"));
+    Label3 = Controls::label(this, QStringLiteral("Label3"), QStringLiteral("Preview:"));
     Label3->setFont(AppFonts::msSansSerifItalic(8.25));
     const QFont bold = AppFonts::msSansSerif(8.25, true);
-    Label5 = makeLabel(this, "Label5", QStringLiteral("Entry#1"));
+    Label5 = Controls::label(this, QStringLiteral("Label5"), QStringLiteral("Entry#1"));
     Label5->setFont(bold);
-    Label1 = makeLabel(this, "Label1", QStringLiteral("Phone Number:"));
+    Label1 = Controls::label(this, QStringLiteral("Label1"), QStringLiteral("Phone Number:"));
     Label1->setFont(bold);
-    Label6 = makeLabel(this, "Label6", QStringLiteral("Shows Picture:"));
+    Label6 = Controls::label(this, QStringLiteral("Label6"), QStringLiteral("Shows Picture:"));
     Label6->setFont(bold);
-    Label2 = makeLabel(this, "Label2", QStringLiteral("Plays wav file:"));
+    Label2 = Controls::label(this, QStringLiteral("Label2"), QStringLiteral("Plays wav file:"));
     Label2->setFont(bold);
 
-    Command5 = makeControl<QPushButton>(this, "Command5");
-    Command5->setText(QStringLiteral("&Recorder"));
-    Check1 = makeControl<QCheckBox>(this, "Check1");
-    Check1->setText(QStringLiteral("Blocked call"));
+    Command5 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command5"), QStringLiteral("&Recorder"));
+    Check1
+        = Controls::make<QCheckBox>(this, QStringLiteral("Check1"), QStringLiteral("Blocked call"));
     Check1->setEnabled(false);
-    Text1 = makeControl<QLineEdit>(this, "Text1");
+    Text1 = Controls::make<QLineEdit>(this, QStringLiteral("Text1"));
     Text1->setMaxLength(std::numeric_limits<int>::max());
-    VScroll1 = makeControl<QScrollBar>(this, "VScroll1");
+    VScroll1 = Controls::make<QScrollBar>(this, QStringLiteral("VScroll1"));
     VScroll1->setOrientation(Qt::Vertical);
     VScroll1->setRange(1, 5);
     VScroll1->setSingleStep(1);
@@ -113,24 +99,22 @@ void Phonebook::createControls()
     // The entry changes when the thumb is released, not at every step of a drag.
     VScroll1->setTracking(false);
     VScroll1->setFocusPolicy(Qt::StrongFocus);
-    Text3 = makeControl<QLineEdit>(this, "Text3");
-    Command9 = makeControl<QPushButton>(this, "Command9");
-    Command9->setText(QStringLiteral("..."));
-    Text2 = makeControl<QLineEdit>(this, "Text2");
-    Command1 = makeControl<QPushButton>(this, "Command1");
-    Command1->setText(QStringLiteral("..."));
-    Check2 = makeControl<QCheckBox>(this, "Check2");
-    Check2->setText(QStringLiteral("Auto Update"));
-    Check3 = makeControl<QCheckBox>(this, "Check3");
-    Check3->setText(QStringLiteral("Enable Blocking"));
-    Command6 = makeControl<QPushButton>(this, "Command6");
-    Command6->setText(QStringLiteral("D&elete entry"));
+    Text3 = Controls::make<QLineEdit>(this, QStringLiteral("Text3"));
+    Command9 = Controls::make<QPushButton>(this, QStringLiteral("Command9"), QStringLiteral("..."));
+    Text2 = Controls::make<QLineEdit>(this, QStringLiteral("Text2"));
+    Command1 = Controls::make<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("..."));
+    Check2
+        = Controls::make<QCheckBox>(this, QStringLiteral("Check2"), QStringLiteral("Auto Update"));
+    Check3 = Controls::make<QCheckBox>(
+        this, QStringLiteral("Check3"), QStringLiteral("Enable Blocking"));
+    Command6 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command6"), QStringLiteral("D&elete entry"));
     Command6->setFont(bold);
-    Command3 = makeControl<QPushButton>(this, "Command3");
-    Command3->setText(QStringLiteral("S&ave Phonebook"));
+    Command3 = Controls::make<QPushButton>(
+        this, QStringLiteral("Command3"), QStringLiteral("S&ave Phonebook"));
     Command3->setEnabled(false);
-    Command2 = makeControl<QPushButton>(this, "Command2");
-    Command2->setText(QStringLiteral("&Done"));
+    Command2
+        = Controls::make<QPushButton>(this, QStringLiteral("Command2"), QStringLiteral("&Done"));
 }
 
 void Phonebook::layOut()

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+
+// Makes a window's controls, each named as the window's layout names it, so that tests and
+// screenshots can find it.
+namespace Controls {
+
+template <class Control> Control* make(QWidget* form, const QString& name)
+{
+    auto* control = new Control(form);
+    control->setObjectName(name);
+    return control;
+}
+
+template <class Control> Control* make(QWidget* form, const QString& name, const QString& caption)
+{
+    auto* control = make<Control>(form, name);
+    control->setText(caption);
+    return control;
+}
+
+// A caption shown as plain text from the top left corner, as the layout's labels are.
+QLabel* label(QWidget* form, const QString& name, const QString& caption);
+
+} // namespace Controls
