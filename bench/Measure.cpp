@@ -24,13 +24,27 @@ qint64 cpuUs()
     return us(usage.ru_utime) + us(usage.ru_stime);
 }
 
+namespace {
+
+    SchedStat readSchedStat(const std::string& path)
+    {
+        std::ifstream file(path);
+        long long onCpuNs = -1000;
+        long long waitingNs = -1000;
+        file >> onCpuNs >> waitingNs;
+        return { onCpuNs / 1000, waitingNs / 1000 };
+    }
+
+} // namespace
+
+SchedStat schedStat(pid_t pid)
+{
+    return readSchedStat("/proc/" + std::to_string(pid) + "/schedstat");
+}
+
 qint64 runQueueWaitUs()
 {
-    std::ifstream schedstat("/proc/thread-self/schedstat");
-    long long runningNs = 0;
-    long long waitingNs = -1000;
-    schedstat >> runningNs >> waitingNs;
-    return waitingNs / 1000;
+    return readSchedStat("/proc/thread-self/schedstat").waitingUs;
 }
 
 double loadAverage()

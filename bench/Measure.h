@@ -12,8 +12,16 @@ namespace Measure {
 qint64 nowUs();
 // CPU time of this process so far, user and system, in microseconds.
 qint64 cpuUs();
-// Time the calling thread has spent ready to run but waiting for a CPU that other processes
-// held, in microseconds (/proc/thread-self/schedstat); -1 when the kernel does not tell.
+// What the scheduler reports of a thread (/proc/.../schedstat): its time on a CPU, and its time
+// ready to run but waiting for a CPU that others held, in microseconds; -1 when not known.
+struct SchedStat
+{
+    qint64 onCpuUs = -1;
+    qint64 waitingUs = -1;
+};
+// The main thread of process `pid`.
+SchedStat schedStat(pid_t pid);
+// The calling thread's waiting time.
 qint64 runQueueWaitUs();
 // The machine's load average over the last minute.
 double loadAverage();

@@ -72,9 +72,11 @@ bool reportProblems(const MonitorBench& bench)
 int runIdle(MonitorBench& bench, int seconds, int intervalMs)
 {
     Report::heading(
-        QStringLiteral("Monitoring with no calls: %1 s waiting for a ring (Timer1 at %2 ms)")
+        QStringLiteral("Monitoring with no calls: %1 s waiting for a ring (Timer1 at %2 "
+                       "ms, %3 platform)")
             .arg(seconds)
-            .arg(intervalMs));
+            .arg(intervalMs)
+            .arg(QGuiApplication::platformName()));
     const MonitorBench::Idle idle = bench.idle(seconds);
     const double percent = idle.wallUs > 0 ? 100.0 * idle.cpuUs / idle.wallUs : -1;
     Report::figure(QStringLiteral("CPU use while waiting"),

@@ -36,6 +36,8 @@ const char* const kMainWindow = "name=\"Form1\"";
 struct Run
 {
     qint64 shownUs = -1;
+    // The main thread's scheduling up to that moment.
+    Measure::SchedStat scheduled;
     qint64 peakKb = -1;
     qint64 restKb = -1;
 };
@@ -97,7 +99,9 @@ bool watch(int fd, std::string& pending, int ms, const char* first, const char* 
     }
 }
 
-Run startOnce(const QString& folder)
+// Starts `program`, times its first frame, and with `restMs` above 0 reads its memory that much
+// later; then ends it.
+Run startOnce(const std::string& program, int restMs)
 {
     Run run;
     int errors[2];
@@ -118,7 +122,6 @@ Run startOnce(const QString& folder)
     for (std::string& entry : environment)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
-    const std::string program = QDir(folder).filePath(QStringLiteral("halvoren")).toStdString();
     char* argv[] = { const_cast<char*>(program.c_str()), nullptr };
 
     pid_t pid = 0;
@@ -133,15 +136,24 @@ Run startOnce(const QString& folder)
     std::string pending;
     if (watch(errors[0], pending, kShownTimeoutMs, kFlushLine, kMainWindow)) {
         run.shownUs = Measure::nowUs() - startUs;
-        watch(errors[0], pending, kRestMs, nullptr, nullptr);
-        run.peakKb = Measure::statusKb("VmHWM", pid);
-        run.restKb = Measure::statusKb("VmRSS", pid);
+        run.scheduled = Measure::schedStat(pid);
+        if (restMs > 0) {
+            watch(errors[0], pending, restMs, nullptr, nullptr);
+            run.peakKb = Measure::statusKb("VmHWM", pid);
+            run.restKb = Measure::statusKb("VmRSS", pid);
+        }
     }
     ::kill(pid, SIGTERM);
     int status = 0;
     ::waitpid(pid, &status, 0);
     ::close(errors[0]);
     return run;
+}
+
+QString medianAndWorst(const std::vector<qint64>& us)
+{
+    return QStringLiteral("median %1, worst %2")
+        .arg(Report::msFromUs(Measure::median(us)), Report::msFromUs(Measure::worst(us)));
 }
 
 } // namespace
@@ -158,28 +170,41 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "bench_startup: could not set up the program's folder\n");
         return 1;
     }
+    const std::string program
+        = QDir(folder.path()).filePath(QStringLiteral("halvoren")).toStdString();
     Report::heading(
         QStringLiteral("Start-up of the halvoren executable, %1, %2 starts").arg(label).arg(runs));
     std::vector<qint64> shown;
+    std::vector<qint64> onCpu;
+    std::vector<qint64> waiting;
     std::vector<qint64> peak;
     std::vector<qint64> rest;
+    std::vector<qint64> blank;
     for (int i = 0; i < runs; ++i) {
-        const Run run = startOnce(folder.path());
-        if (run.shownUs < 0)
-            continue;
-        shown.push_back(run.shownUs);
-        peak.push_back(run.peakKb);
-        rest.push_back(run.restKb);
+        const Run run = startOnce(program, kRestMs);
+        if (run.shownUs >= 0) {
+            shown.push_back(run.shownUs);
+            onCpu.push_back(run.scheduled.onCpuUs);
+            waiting.push_back(run.scheduled.waitingUs);
+            peak.push_back(run.peakKb);
+            rest.push_back(run.restKb);
+        }
+        const Run baseline = startOnce(HALVOREN_BINARY_DIR "/bench/bench_blank_window", 0);
+        if (baseline.shownUs >= 0)
+            blank.push_back(baseline.shownUs);
     }
     if (shown.empty()) {
         Report::note(QStringLiteral("PROBLEM: the main window was never seen"));
         return 1;
     }
     const qint64 worstUs = Measure::worst(shown);
-    Report::figure(QStringLiteral("process start -> main window shown"),
-        QStringLiteral("median %1, worst %2")
-            .arg(Report::msFromUs(Measure::median(shown)), Report::msFromUs(worstUs)),
+    Report::figure(QStringLiteral("process start -> main window shown"), medianAndWorst(shown),
         QStringLiteral("< %1 ms").arg(kStartupTargetMs), worstUs < kStartupTargetMs * 1000);
+    Report::detail(QStringLiteral("  of it the main thread on a CPU"), medianAndWorst(onCpu));
+    Report::detail(
+        QStringLiteral("  of it waiting for a CPU others held"), medianAndWorst(waiting));
+    Report::detail(QStringLiteral("an empty Qt window of that size, the same way"),
+        blank.empty() ? QStringLiteral("not seen") : medianAndWorst(blank));
     const double peakMb = Measure::worst(peak) / 1024.0;
     Report::figure(QStringLiteral("peak memory, 1 s after the window showed"),
         QStringLiteral("%1 MB (resident then: %2 MB)")
