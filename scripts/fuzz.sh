@@ -5,8 +5,9 @@
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     (default: 30 seconds, every target)
 #
-# New corpus entries go to build/fuzz/corpus/<target>, crashing inputs to
-# build/fuzz/artifacts/<target>; copy a crash into fuzz/corpus/<target> once it is fixed.
+# fuzz/<target>.dict, where present, lends the mutations the words of the input. New corpus entries
+# go to build/fuzz/corpus/<target>, crashing inputs to build/fuzz/artifacts/<target>; once a crash is
+# fixed, keep its input as fuzz/corpus/<target>/regression-<what it was>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,10 +37,11 @@ for target in "${targets[@]}"; do
     mkdir -p "$corpus" "$artifacts"
     rm -f "$artifacts"/*
     log="$work/$target.log"
+    options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+        -artifact_prefix="$artifacts/")
+    [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
     result=0
-    "$work/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "fuzz/corpus/$target" \
-        >"$log" 2>&1 || result=$?
+    "$work/fuzz/$target" "${options[@]}" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1 || result=$?
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     crashes=$(find "$artifacts" -type f | wc -l)
     printf '%-20s %12s %8s %8s\n' "$target" "${executions:-?}" \

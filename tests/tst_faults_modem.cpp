@@ -327,12 +327,13 @@ private slots:
         QVERIFY(pluggedIn.start(rig.app.dir(), 1));
         QVERIFY(rig.takesOneCall(pluggedIn));
         QCOMPARE(rig.messages(), QStringList { kPortInUse });
-        report(QStringLiteral("modem unplugged while %1").arg(QTest::currentDataTag()), 1,
+        report(QStringLiteral("modem unplugged, %1").arg(QTest::currentDataTag()), 1,
             QStringLiteral("\"%1\", deactivation entry, standing by; Activate works once the "
                            "modem is back")
                 .arg(kPortInUse),
-            counted ? QStringLiteral("nothing (the call stays counted)")
-                    : QStringLiteral("nothing"));
+            state == CycleState::Collecting
+                ? QStringLiteral("nothing saved; the caller ID cut off mid-way is not logged")
+                : QStringLiteral("nothing"));
     }
 
     void unpluggedDuringDetection_failsThatPortOnly()

@@ -2,7 +2,7 @@
 //   fault-helper save FOLDER   writes the settings, the phone book and the call log into FOLDER/a
 //                              and FOLDER/b (the two contents), then saves them in FOLDER over
 //                              and over, a, b, a, ..., until it is killed; prints "saving" once
-//                              FOLDER holds content a.
+//                              FOLDER holds content a, and "round" after each round of saves.
 //   fault-helper hold DEVICE   opens DEVICE as another program would, prints "held" and holds it
 //                              until standard input closes.
 #include "state/AppState.h"
@@ -35,7 +35,7 @@ void setContent(AppState& state, int content)
 
 QString logText(int content)
 {
-    return QStringLiteral("NMBR = 555000000%1\r\n++++++++\r\n").arg(content).repeated(20000);
+    return QStringLiteral("NMBR = 555000000%1\r\n++++++++\r\n").arg(content).repeated(5000);
 }
 
 void saveAll(AppState& state, DataStore& store, int content)
@@ -65,8 +65,11 @@ int saveForever(const QString& folder)
     saveAll(state, store, 0);
     std::puts("saving");
     std::fflush(stdout);
-    for (int content = 1;; content = 1 - content)
+    for (int content = 1;; content = 1 - content) {
         saveAll(state, store, content);
+        std::puts("round");
+        std::fflush(stdout);
+    }
 }
 
 int hold(const QString& device)
