@@ -16,6 +16,8 @@ struct CallRecord
     qint64 cpuAtStartUs = 0;
     // The modem sent "RING".
     qint64 ringUs = -1;
+    // The program's read of the port returned the RING.
+    qint64 ringReadUs = -1;
     // Label2(0) was painted with the new count.
     qint64 countShownUs = -1;
     // The last Timer1 tick before the count was shown (-1: none since the ring).

@@ -192,6 +192,9 @@ void MonitorBench::onWrite(const QString& text)
 
 void MonitorBench::onRead(const QString& text)
 {
+    CallRecord* record = recordAt(m_current);
+    if (record && record->ringReadUs < 0 && text.contains(QLatin1String("RING")))
+        record->ringReadUs = Measure::nowUs();
     if (m_read)
         m_read(text);
 }

@@ -108,6 +108,8 @@ int runReaction(MonitorBench& bench, int calls, int intervalMs, int cidDelayMs)
     std::vector<qint64> ringTicks;
     std::vector<qint64> ringOwn;
     std::vector<qint64> ringQueued;
+    std::vector<qint64> ringDelivered;
+    std::vector<qint64> ringRead;
     std::vector<qint64> dialTicks;
     std::vector<qint64> dialOwn;
     std::vector<qint64> dialQueued;
@@ -119,6 +121,10 @@ int runReaction(MonitorBench& bench, int calls, int intervalMs, int cidDelayMs)
             ringTicks.push_back(tickShare);
             ringOwn.push_back(call.countShownUs - call.ringUs - tickShare);
             ringQueued.push_back(call.queuedAtCountUs - call.queuedAtPlaceUs);
+            if (call.ringReadUs >= call.ringUs && call.countShownUs >= call.ringReadUs) {
+                ringDelivered.push_back(call.ringReadUs - call.ringUs);
+                ringRead.push_back(call.countShownUs - call.ringReadUs);
+            }
         }
         if (call.cidUs >= 0 && call.collectionTickUs >= call.cidUs
             && call.dialUs >= call.collectionTickUs) {
@@ -148,6 +154,10 @@ int runReaction(MonitorBench& bench, int calls, int intervalMs, int cidDelayMs)
         QStringLiteral("  of it waiting for a CPU others held"), medianAndWorst(ringQueued));
     Report::detail(
         QStringLiteral("  the rest"), medianAndWorst(ownWithoutQueue(ringOwn, ringQueued)));
+    Report::detail(QStringLiteral("  RING on the line -> the program's read returned it"),
+        medianAndWorst(ringDelivered));
+    Report::detail(
+        QStringLiteral("  that read -> the new count painted"), medianAndWorst(ringRead));
     Report::detail(QStringLiteral("caller-ID end -> ATDT1 on the line: tick share"),
         medianAndWorst(dialTicks)
             + QStringLiteral(" (rule: the 2nd tick after the text, %1 to %2 ms)")
