@@ -84,7 +84,9 @@ void CallMonitor::switchOn()
         scrollToEnd(true);
         MonitorCalls();
     } catch (...) {
+        // A stop asked of the failed monitor must not stop one started during the recovery.
         m_monitorRunning = false;
+        m_stopRequested = 0;
         throw;
     }
     m_monitorRunning = false;
