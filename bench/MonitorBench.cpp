@@ -296,10 +296,8 @@ std::vector<CallRecord> MonitorBench::calls(int count, const std::function<CallK
     m_cidEvents = 0;
     m_dialled.clear();
     m_cycleStart = [&] {
-        const qint64 now = Measure::nowUs();
-        const qint64 cpu = Measure::cpuUs();
         if (CallRecord* done = recordAt(m_current)) {
-            done->cpuUs = cpu - done->cpuAtStartUs;
+            done->cpuUs = Measure::cpuUs() - done->cpuAtStartUs;
             if (onHandled)
                 onHandled(m_current, *done);
         }
@@ -309,8 +307,9 @@ std::vector<CallRecord> MonitorBench::calls(int count, const std::function<CallK
         }
         CallRecord& next = m_records[std::size_t(m_current)];
         next.kind = kindOf(m_current);
-        next.cycleStartUs = now;
-        next.cpuAtStartUs = cpu;
+        // Read after onHandled, whose own work belongs to no call.
+        next.cycleStartUs = Measure::nowUs();
+        next.cpuAtStartUs = Measure::cpuUs();
         m_expectedCount = m_app->state().TotalCalls + 1;
         // Placed from the event loop once the program has repainted after the last call, as
         // calls do that come seconds apart; a RING that came during that repaint would meet a
