@@ -66,7 +66,7 @@ EOF
 
 | Fault | Found by | Fix | Kept from coming back by |
 |---|---|---|---|
-| Deactivate followed by Activate before the monitor had noticed the stop (a double click, or a click during the recovery) started a second monitor inside the first; once it returned, the first waited forever for ticks that never came, or monitored on behind an "&Activate" caption | `fuzz_receive`, three inputs | Activate while a monitor is still running lets it carry on; a Deactivate with no monitor running leaves no stop request behind | `fuzz/corpus/fuzz_receive/regression-*`; `tst_faults_modem` deactivateActivateInOneGo |
+| Deactivate and Activate close together (a double click, or a click during the recovery) started a second monitor inside the first: once it returned, the first waited forever for ticks that never came or monitored on behind an "&Activate" caption, or a stop request left by a failed monitor stopped the new one at once | `fuzz_receive`, four inputs | Activate while a monitor is still running lets it carry on; a stop request goes only to a running monitor, and goes with it when it fails | `fuzz/corpus/fuzz_receive/regression-*`; `tst_faults_modem` deactivateActivateInOneGo |
 | A save on a full disk put an empty file in place of the old one and reported success: `QSaveFile::commit()` does not notice that its buffered bytes never reached the disk | `tst_faults_files`, full disk | the writer flushes before it commits and reports the failure | `tst_faults_files` writeFails, full disk rows |
 | Control characters in caller-ID text showed as nothing, as line breaks or as whatever the font made of them | `tst_faults_modem`, hostile caller ID | the view shows each as its control picture (C1 codes as the replacement character); the log itself keeps every byte | `tst_faults_modem` hostileCallerId |
 
@@ -79,6 +79,9 @@ EOF
   it. The kill test counts them.
 - A flood of rings is counted by the rules of the call cycle: a ring followed by text within 3 s is
   a call, so rings that follow rings count.
+- Text that never holds a ring stays in the receive buffer until a ring comes or monitoring stops,
+  as the call cycle's rules say. Megabytes cost nothing to notice; a modem sending junk without a
+  break for days at 19200 baud would take about 330 MB of memory a day.
 EOF
 } >docs/reliability.md
 echo "docs/reliability.md written"
