@@ -195,6 +195,8 @@ void MonitorBench::onRead(const QString& text)
     CallRecord* record = recordAt(m_current);
     if (record && record->ringReadUs < 0 && text.contains(QLatin1String("RING")))
         record->ringReadUs = Measure::nowUs();
+    if (m_loneRingUs >= 0 && m_loneRingReadUs < 0 && text.contains(QLatin1String("RING\r\n")))
+        m_loneRingReadUs = Measure::nowUs();
     if (m_read)
         m_read(text);
 }
@@ -388,9 +390,13 @@ MonitorBench::Noise MonitorBench::noise(int megabytes)
         });
     };
     monitor(kNoiseTimeLimitMs);
-    if (m_loneRingShownUs >= 0)
+    if (m_loneRingShownUs >= 0) {
         result.ringToCountUs = m_loneRingShownUs - m_loneRingUs;
+        if (m_loneRingReadUs >= 0)
+            result.ringReadToCountUs = m_loneRingShownUs - m_loneRingReadUs;
+    }
     m_loneRingUs = -1;
+    m_loneRingReadUs = -1;
     m_loneRingShownUs = -1;
     return result;
 }

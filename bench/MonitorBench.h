@@ -50,6 +50,8 @@ public:
         bool bufferAsReceived = false;
         // The RING after the noise: from sending it to Label2(0) painted with the new count.
         qint64 ringToCountUs = -1;
+        // The same from the program's read of the RING.
+        qint64 ringReadToCountUs = -1;
     };
 
     MonitorBench(int timerIntervalMs, const QStringList& modemOptions);
@@ -128,5 +130,6 @@ private:
     std::deque<int> m_dialled;
     // Set while a lone RING is on its way; its count's paint is timed against it.
     qint64 m_loneRingUs = -1;
+    qint64 m_loneRingReadUs = -1;
     qint64 m_loneRingShownUs = -1;
 };

@@ -283,18 +283,27 @@ int runManyCalls(MonitorBench& bench, int calls, int intervalMs)
     }
     if (calls >= kTrendBlock * 2) {
         QStringList means;
+        QStringList cheapest;
         QStringList references;
         for (int first = 0; first + kTrendBlock <= calls; first += kTrendBlock) {
             qint64 sumUs = 0;
-            for (int i = first; i < first + kTrendBlock; ++i)
-                sumUs += records[std::size_t(i)].cpuUs;
+            qint64 leastUs = -1;
+            for (int i = first; i < first + kTrendBlock; ++i) {
+                const qint64 us = records[std::size_t(i)].cpuUs;
+                sumUs += us;
+                if (leastUs < 0 || us < leastUs)
+                    leastUs = us;
+            }
             means << QString::number(sumUs / 1000.0 / kTrendBlock, 'f', 2);
+            cheapest << QString::number(leastUs / 1000.0, 'f', 2);
             references << QString::number(
                 referenceUs[std::size_t(first + kTrendBlock)] / 1000.0, 'f', 2);
         }
         Report::detail(
             QStringLiteral("CPU per call, mean of each %1 calls (ms)").arg(number(kTrendBlock)),
             means.join(u' '));
+        // Other processes only ever add to a call's CPU time; the cheapest call shows the floor.
+        Report::detail(QStringLiteral("  the cheapest call of each (ms)"), cheapest.join(u' '));
         Report::detail(
             QStringLiteral("  the reference job after each of them (ms)"), references.join(u' '));
     }
@@ -334,11 +343,16 @@ int runNoise(MonitorBench& bench, int megabytes, int intervalMs)
             .arg(number(noise.bufferChars))
             .arg(noise.bufferAsReceived ? QStringLiteral("exactly the text received")
                                         : QStringLiteral("NOT the text received")));
-    Report::figure(QStringLiteral("RING after the noise -> Label2(0) shown"),
-        noise.ringToCountUs >= 0 ? Report::msFromUs(noise.ringToCountUs)
-                                 : QStringLiteral("not seen"),
+    // The modem does not time a lone RING sent by command, so the figure runs from the
+    // program's read of it; the time from the command is shown beside it.
+    Report::figure(QStringLiteral("RING after the noise: read -> Label2(0) shown"),
+        noise.ringReadToCountUs >= 0 ? Report::msFromUs(noise.ringReadToCountUs)
+                                     : QStringLiteral("not seen"),
         QStringLiteral("< %1 ms").arg(kReactionTargetMs),
-        noise.ringToCountUs >= 0 && noise.ringToCountUs / 1000.0 < kReactionTargetMs);
+        noise.ringReadToCountUs >= 0 && noise.ringReadToCountUs / 1000.0 < kReactionTargetMs);
+    Report::detail(QStringLiteral("  from the command to the modem"),
+        noise.ringToCountUs >= 0 ? Report::msFromUs(noise.ringToCountUs)
+                                 : QStringLiteral("not seen"));
     return reportProblems(bench) && noise.bufferAsReceived ? 0 : 1;
 }
 
