@@ -41,6 +41,8 @@ cat <<TEXT
 Halvoren demo in $demo, with a simulated modem on port 1 (its events: modem-sim.log).
 First start: agree, press Detect, pick com1:, Save config, then Done.
 In Phonebook, tick "Enable Blocking" so that entry 3 (5550001111) is cut off.
-Press Activate: the first call comes 20 seconds after this start, then one every 40 seconds.
+Press Activate: the first call comes 5 seconds later, then one every 40 seconds. The modem
+waits for Activate before its first call; a later call that rings while monitoring is off is
+missed, as on a real line.
 TEXT
 "$demo/halvoren"

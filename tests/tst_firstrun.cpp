@@ -3,6 +3,7 @@
 #include "state/AppState.h"
 #include "support/ModalAnswer.h"
 #include "support/ModemSim.h"
+#include "support/Scenario.h"
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
 #include "windows/main/Form1.h"
@@ -58,7 +59,7 @@ private:
     bool detectPickAndSave(Form2& form2)
     {
         m_modem = std::make_unique<ModemSim>();
-        if (!m_modem->start(m_app->dir(), 3))
+        if (!m_modem->start(m_app->dir(), 3, { "--ring-interval", "300", "--cid-delay", "20" }))
             return false;
         QTest::mouseClick(form2.Command4, Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return form2.Label3->text() == kPortsFound; }, 20000))
@@ -105,6 +106,25 @@ private slots:
         QVERIFY(form1.isEnabled());
         QCOMPARE(m_app->platform().end.ends, 0);
         QVERIFY(m_app->platform().messages.shown.empty());
+
+        // Monitoring works on this first run too, before the settings are read back.
+        Scenario scenario;
+        scenario
+            .until([&] { return !m_modem->waitFor("rx AT+VCID=1", 0).isEmpty(); },
+                [&] { m_modem->command("call 5551234567 ANN FRIEND"); }, "caller ID switched on")
+            .until(
+                [&] {
+                    return form1.Label2[0]->text() == "1"
+                        && form1.logText().contains("NMBR = 5551234567\r\nNAME = ANN FRIEND");
+                },
+                [&] { form1.Command1->click(); }, "call logged and counted");
+        scenario.run([&] { form1.Command1->click(); },
+            [&] {
+                if (form1.Command1->text() == "&Deactivate")
+                    form1.Command1->click();
+            });
+        QVERIFY2(scenario.finished(), qPrintable(scenario.stuckAt()));
+        QCOMPARE(m_app->platform().end.ends, 0);
 
         // The next start finds a configured program.
         const ModalAnswer<Fr> notExpected = agreeing();

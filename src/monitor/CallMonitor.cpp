@@ -231,7 +231,11 @@ void CallMonitor::openPortAtStart()
     m_view.setTimerEnabled(true);
     m_timerTicks = 0;
     m_state.ReceiveBuffer.clear();
-    m_port.output(m_state.CallerIdCommand + u'\r');
+    // A first run has saved the command but reads it only at the next start; an empty command
+    // would leave a working modem nothing to answer.
+    const QString& command = m_state.CallerIdCommand.isEmpty() ? AppState::kSavedCallerIdCommand
+                                                               : m_state.CallerIdCommand;
+    m_port.output(command + u'\r');
 }
 
 bool CallMonitor::waitForOk()

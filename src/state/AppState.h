@@ -8,6 +8,9 @@
 // The process-wide state shared by every window and the call monitor.
 struct AppState
 {
+    // The caller-ID command that every settings writer saves, whatever CallerIdCommand holds.
+    static inline const QString kSavedCallerIdCommand = QStringLiteral("AT+VCID=1");
+
     QString AppPath;
     QString CommPort;
     QString CallerIdCommand;

@@ -75,7 +75,7 @@ bool DataStore::SaveSettings(const QString& portName)
 {
     FieldWriter out;
     out.line(portName);
-    out.line(QStringLiteral("AT+VCID=1"));
+    out.line(AppState::kSavedCallerIdCommand);
     out.line(boolText(m_state.AutoUpdate));
     out.line(boolText(m_state.BlockingEnabled));
     return write(kSettingsFile, out.bytes());

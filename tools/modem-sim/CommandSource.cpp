@@ -70,7 +70,7 @@ void CommandSource::addLines(const std::string& text)
 
 std::optional<std::string> CommandSource::next(Clock::time_point now)
 {
-    if (m_resumeAt && now < *m_resumeAt)
+    if (m_awaited || (m_resumeAt && now < *m_resumeAt))
         return std::nullopt;
     m_resumeAt.reset();
     if (m_lines.empty())
@@ -80,7 +80,13 @@ std::optional<std::string> CommandSource::next(Clock::time_point now)
     return line;
 }
 
+void CommandSource::commandReceived(const std::string& command)
+{
+    if (m_awaited == command)
+        m_awaited.reset();
+}
+
 bool CommandSource::finished(Clock::time_point now) const
 {
-    return m_ended && m_lines.empty() && (!m_resumeAt || now >= *m_resumeAt);
+    return m_ended && m_lines.empty() && !m_awaited && (!m_resumeAt || now >= *m_resumeAt);
 }

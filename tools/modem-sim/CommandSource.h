@@ -25,6 +25,9 @@ public:
     // lines starting with '#' are skipped.
     std::optional<std::string> next(Clock::time_point now);
     void pauseUntil(Clock::time_point until) { m_resumeAt = until; }
+    // Holds the commands back until the program sends `command` (as Modem::normalized gives it).
+    void awaitCommand(std::string command) { m_awaited = std::move(command); }
+    void commandReceived(const std::string& command);
     // When a running wait ends.
     std::optional<Clock::time_point> resumeAt() const { return m_resumeAt; }
     // Everything was read and run, and no wait is running.
@@ -38,4 +41,5 @@ private:
     std::string m_partial;
     std::deque<std::string> m_lines;
     std::optional<Clock::time_point> m_resumeAt;
+    std::optional<std::string> m_awaited;
 };

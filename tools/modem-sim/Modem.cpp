@@ -17,16 +17,6 @@ constexpr std::chrono::milliseconds kNoCarrierDelay { 1000 };
 // Longer lines are kept short rather than growing without limit.
 constexpr std::size_t kMaxCommandLength = 256;
 
-std::string normalized(const std::string& command)
-{
-    std::string text;
-    for (const char c : command) {
-        if (c != ' ')
-            text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 bool isDialString(const std::string& text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) {
@@ -36,10 +26,21 @@ bool isDialString(const std::string& text)
 
 } // namespace
 
-Modem::Modem(Sink toLine, Sink event)
+Modem::Modem(Sink toLine, Sink event, Sink command)
     : m_toLine(std::move(toLine))
     , m_event(std::move(event))
+    , m_commandSent(std::move(command))
 {
+}
+
+std::string Modem::normalized(const std::string& command)
+{
+    std::string text;
+    for (const char c : command) {
+        if (c != ' ')
+            text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
 }
 
 void Modem::receive(const std::string& bytes, Clock::time_point now)
@@ -63,9 +64,10 @@ void Modem::receive(const std::string& bytes, Clock::time_point now)
 std::string Modem::answer(const std::string& command, Clock::time_point now)
 {
     m_event("rx " + Escapes::display(command));
+    const std::string text = normalized(command);
+    m_commandSent(text);
     if (m_silent)
         return {};
-    const std::string text = normalized(command);
     if (text.compare(0, 2, "AT") != 0)
         return kError;
     const std::string rest = text.substr(2);

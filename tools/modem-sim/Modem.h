@@ -17,8 +17,12 @@ public:
     using Clock = std::chrono::steady_clock;
     using Sink = std::function<void(const std::string&)>;
 
-    // `toLine` receives the bytes the modem sends to the program, `event` one event line each.
-    Modem(Sink toLine, Sink event);
+    // `toLine` receives the bytes the modem sends to the program, `event` one event line each,
+    // `command` every command line the program sent, as normalized() gives it.
+    Modem(Sink toLine, Sink event, Sink command);
+
+    // A command as the modem compares it: upper case, without spaces.
+    static std::string normalized(const std::string& command);
 
     // A silent modem neither echoes nor answers nor acts on commands; calls still ring.
     void setSilent(bool silent) { m_silent = silent; }
@@ -50,6 +54,7 @@ private:
 
     Sink m_toLine;
     Sink m_event;
+    Sink m_commandSent;
     bool m_silent = false;
     bool m_echo = true;
     VcidAnswer m_vcidAnswer = VcidAnswer::Ok;

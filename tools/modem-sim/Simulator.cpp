@@ -62,7 +62,12 @@ std::pair<std::string, std::string> split(const std::string& line)
 Simulator::Simulator(const Options& options)
     : m_options(options)
     , m_modem([this](const std::string& bytes) { m_terminal.write(bytes); },
-          [this](const std::string& line) { emit(line); })
+          [this](const std::string& line) { emit(line); },
+          [this](const std::string& command) {
+              m_input.commandReceived(command);
+              if (m_script)
+                  m_script->commandReceived(command);
+          })
     , m_input(STDIN_FILENO)
 {
     installSignalPipe();
@@ -157,6 +162,8 @@ void Simulator::execute(const std::string& line, CommandSource& source, Clock::t
         m_terminal.write(Escapes::decode(rest));
     } else if (command == "wait" && number) {
         source.pauseUntil(now + std::chrono::milliseconds(*number));
+    } else if (command == "await" && !rest.empty()) {
+        source.awaitCommand(Modem::normalized(rest));
     } else if (command == "unplug" && rest.empty()) {
         m_terminal.unplug();
         emit("unplugged");
