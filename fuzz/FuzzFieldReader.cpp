@@ -33,7 +33,7 @@ void checkRoundTrip(const QStringList& values)
     FieldWriter writer;
     for (const QString& value : values)
         writer.line(value);
-    if (readAllFields(QString::fromUtf8(writer.bytes())) != values)
+    if (readAllFields(writer.text()) != values)
         std::abort();
 }
 

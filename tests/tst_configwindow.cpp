@@ -210,7 +210,7 @@ private slots:
         QVERIFY(!forms().loadedForm2());
         Form1& form1 = *forms().loadedForm1();
         QVERIFY(form1.isVisible());
-        QVERIFY(form1.isEnabled());
+        QVERIFY(form1.isFormEnabled());
         QCOMPARE(m_app->platform().end.ends, 0);
     }
 
@@ -303,7 +303,7 @@ private slots:
         QVERIFY(!form2.isVisible());
         Form1& form1 = *forms().loadedForm1();
         QVERIFY(form1.isVisible());
-        QVERIFY(form1.isEnabled());
+        QVERIFY(form1.isFormEnabled());
 
         QTest::mouseClick(form1.Command3, Qt::LeftButton);
         QCOMPARE(forms().loadedForm2(), &form2);
@@ -318,7 +318,7 @@ private slots:
         Form2& form2 = openConfig();
 
         QTest::mouseClick(form2.Command8, Qt::LeftButton);
-        QVERIFY(!form2.isEnabled());
+        QVERIFY(!form2.isFormEnabled());
         Form4* form4 = forms().loadedForm4();
         QVERIFY(form4 && form4->isVisible());
         // A disabled window takes no input, its close box included.
@@ -327,7 +327,7 @@ private slots:
 
         QTest::mouseClick(
             form4->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-        QVERIFY(form2.isEnabled());
+        QVERIFY(form2.isFormEnabled());
         QVERIFY(form2.isVisible());
     }
 
@@ -338,7 +338,7 @@ private slots:
         form2.close();
 
         QVERIFY(!forms().loadedForm2());
-        QVERIFY(forms().loadedForm1()->isEnabled());
+        QVERIFY(forms().loadedForm1()->isFormEnabled());
         QCOMPARE(m_app->platform().end.ends, 0);
     }
 
@@ -364,7 +364,7 @@ private slots:
         bool saved = false;
         QTimer grabber;
         connect(&grabber, &QTimer::timeout, [&] {
-            if (!saved && !form2.isEnabled() && form2.isVisible())
+            if (!saved && !form2.isFormEnabled() && form2.isVisible())
                 saved = save(QStringLiteral("config-no-modem.png"));
         });
         grabber.start(5);

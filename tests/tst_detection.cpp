@@ -163,7 +163,7 @@ private slots:
         std::optional<bool> enabledAtEnd;
         bench.app.platform().end.onEnd = [&] {
             ticksAtEnd = form2.detection().DetectTicks();
-            enabledAtEnd = form2.isEnabled();
+            enabledAtEnd = form2.isFormEnabled();
         };
 
         form2.Command4_Click();
@@ -266,7 +266,7 @@ private slots:
             if (bench.form2->Label3->text() != kNoModem)
                 return;
             QCOMPARE(bench.app.platform().end.ends, 0);
-            QVERIFY(!bench.form2->isEnabled());
+            QVERIFY(!bench.form2->isFormEnabled());
             ++ticks;
             bench.form2->Timer1_Timer();
         };

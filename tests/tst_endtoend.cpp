@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(rig.app.platform().end.ends, 1);
         QCOMPARE(rig.app.platform().messages.texts(),
             QStringList { "This modem is not responding to V90 caller ID commands." });
-        QVERIFY(!rig.form1->isEnabled());
+        QVERIFY(!rig.form1->isFormEnabled());
     }
 
     void unpluggedModemIsReportedAndTheProgramGoesOn()

@@ -20,6 +20,7 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
+#include <QStringDecoder>
 #include <QtTest>
 #include <array>
 #include <cerrno>
@@ -419,8 +420,12 @@ private slots:
         const QByteArray longLine(1 << 20, '7');
         const QByteArray settingsLines = garbageLines(4, 1);
         const QByteArray bookLines = garbageLines(4, 5);
-        const QString garbagePort = QString::fromUtf8(settingsLines.left(200));
-        const QString garbageNumber = QString::fromUtf8(bookLines.left(200));
+        // Not UTF-8: read as the Windows code page the program's earlier versions wrote in.
+        const auto ansi = [](const QByteArray& bytes) {
+            return QStringDecoder("windows-1252").decode(bytes).operator QString();
+        };
+        const QString garbagePort = ansi(settingsLines.left(200));
+        const QString garbageNumber = ansi(bookLines.left(200));
 
         QTest::newRow("settings: binary garbage, no line end")
             << garbage(4096, 9) << book << false << ""
@@ -465,8 +470,8 @@ private slots:
             << settings << book + "+\r\n5550001111\r\nN\r\n\r\nlast.wav" << true << "com1:"
             << "5551234567";
         QTest::newRow("phone book: quote never closed")
-            << settings << "+\r\n\"5551234567\r\n" + book << false << ""
-            << "";
+            << settings << "+\r\n\"5551234567\r\n" + book << true << "com1:"
+            << "\"5551234567";
         QTest::newRow("phone book: 200 blocks")
             << settings << QByteArray("+\r\n1\r\nN\r\n\r\n\r\n").repeated(200) << false << ""
             << "";
@@ -501,7 +506,7 @@ private slots:
 
         if (loads) {
             QVERIFY(!agreed);
-            QVERIFY(form1.isVisible() && form1.isEnabled());
+            QVERIFY(form1.isVisible() && form1.isFormEnabled());
             QVERIFY(!forms().loadedForm2());
             QCOMPARE(state().CommPort, commPort);
             QCOMPARE(state().Book.PhoneNumber(1), firstNumber);

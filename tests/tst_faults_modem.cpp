@@ -473,7 +473,7 @@ private slots:
                 return about && about->isVisible();
             })
             .then([&] { QTest::mouseClick(about->Command1, Qt::LeftButton); })
-            .until([&] { return rig.form1->isEnabled(); },
+            .until([&] { return rig.form1->isFormEnabled(); },
                 [&] {
                     answeredDuringFlood = !modem.done();
                     modem.goOn();

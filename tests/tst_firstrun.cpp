@@ -103,7 +103,7 @@ private slots:
         QTest::mouseClick(form2.Command3, Qt::LeftButton);
         QVERIFY(!form2.isVisible());
         QVERIFY(form1.isVisible());
-        QVERIFY(form1.isEnabled());
+        QVERIFY(form1.isFormEnabled());
         QCOMPARE(m_app->platform().end.ends, 0);
         QVERIFY(m_app->platform().messages.shown.empty());
 
@@ -179,7 +179,7 @@ private slots:
         QVERIFY(!forms().loadedForm2());
         Form1& form1 = *forms().loadedForm1();
         QVERIFY(form1.isVisible());
-        QVERIFY(form1.isEnabled());
+        QVERIFY(form1.isFormEnabled());
     }
 };
 

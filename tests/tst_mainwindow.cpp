@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(messages().shown.front().icon, MessageIcon::Exclamation);
         QCOMPARE(messages().shown.front().modal, false);
         QVERIFY(!forms().loadedForm2());
-        QVERIFY(m_form1->isEnabled());
+        QVERIFY(m_form1->isFormEnabled());
         QVERIFY(m_form1->isVisible());
     }
 
@@ -182,10 +182,10 @@ private slots:
         Form2* form2 = forms().loadedForm2();
         QVERIFY(form2);
         QVERIFY(form2->isVisible());
-        QVERIFY(form2->isEnabled());
+        QVERIFY(form2->isFormEnabled());
         QVERIFY(!form2->Command7->isEnabled());
         QCOMPARE(form2->Label3->text(), "You can re-detect your communication ports if you wish.");
-        QVERIFY(!m_form1->isEnabled());
+        QVERIFY(!m_form1->isFormEnabled());
         QVERIFY(messages().shown.empty());
     }
 
@@ -204,7 +204,7 @@ private slots:
         QPointer<Form4> form4 = forms().loadedForm4();
         QVERIFY(form4);
         QVERIFY(form4->isVisible());
-        QVERIFY(!m_form1->isEnabled());
+        QVERIFY(!m_form1->isFormEnabled());
         QCOMPARE(form4->Label2[1]->text().left(12), "Programming:");
         QVERIFY(form4->Label2[2]->text().startsWith("Testing:  "));
         QVERIFY(form4->Label2[2]->text().contains(u'/'));
@@ -214,7 +214,7 @@ private slots:
         else
             click(form4->Command1);
 
-        QVERIFY(m_form1->isEnabled());
+        QVERIFY(m_form1->isFormEnabled());
         QVERIFY(!forms().loadedForm4());
         QTRY_VERIFY(!form4);
         // Enabling the configuration window loads it without showing it.
@@ -228,14 +228,14 @@ private slots:
         Form2* form2 = forms().loadedForm2();
         QVERIFY(form2);
         click(form2->Command8);
-        QVERIFY(!form2->isEnabled());
+        QVERIFY(!form2->isFormEnabled());
         Form4* form4 = forms().loadedForm4();
         QVERIFY(form4);
 
         click(form4->Command1);
 
-        QVERIFY(m_form1->isEnabled());
-        QVERIFY(form2->isEnabled());
+        QVERIFY(m_form1->isFormEnabled());
+        QVERIFY(form2->isFormEnabled());
         QVERIFY(form2->isVisible());
         QVERIFY(!forms().loadedForm4());
     }

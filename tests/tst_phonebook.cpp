@@ -332,7 +332,7 @@ private slots:
         start({ { "5551234", "B", "/p.bmp", "/w.wav" }, { "5559876", "N", "", "" } });
         Form1& main = forms().form1();
         main.hide();
-        main.setEnabled(false);
+        main.setFormEnabled(false);
         Form2& config = forms().form2();
         config.showModeless();
         QPointer<Form2> configAlive(&config);
@@ -359,7 +359,7 @@ private slots:
         QVERIFY(!forms().loadedForm2());
         QVERIFY(!configAlive);
         QVERIFY(main.isVisible());
-        QVERIFY(main.isEnabled());
+        QVERIFY(main.isFormEnabled());
     }
 
     void deleteEntry_emptiesOnlyThatEntry()

@@ -63,7 +63,7 @@ private slots:
         Form1* form1 = forms().loadedForm1();
         QVERIFY(form1);
         QVERIFY(form1->isVisible());
-        QVERIFY(form1->isEnabled());
+        QVERIFY(form1->isFormEnabled());
         QCOMPARE(form1->windowTitle(), "Halvoren version 1.5");
         QCOMPARE(form1->Image1->pixmap().isNull(), !blankPresent);
         QVERIFY(!forms().loadedForm2());
@@ -122,11 +122,11 @@ private slots:
         QVERIFY(!forms().loadedFr() || !forms().loadedFr()->isVisible());
         Form1* form1 = forms().loadedForm1();
         QVERIFY(!form1->isVisible());
-        QVERIFY(!form1->isEnabled());
+        QVERIFY(!form1->isFormEnabled());
         Form2* form2 = forms().loadedForm2();
         QVERIFY(form2);
         QVERIFY(form2->isVisible());
-        QVERIFY(form2->isEnabled());
+        QVERIFY(form2->isFormEnabled());
         QCOMPARE(form2->Combo1->currentText(), "No Port Selected");
         QVERIFY(!form2->Command1->isEnabled());
         QVERIFY(!form2->Command3->isEnabled());

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <utility>
 
@@ -20,6 +22,21 @@ const QString kCallLogFile = QStringLiteral("ccalls.log");
 QString boolText(bool value)
 {
     return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// The program's earlier Windows versions wrote their files in this code page.
+const char* const kAnsiCodePage = "windows-1252";
+
+QStringDecoder ansiDecoder()
+{
+    QStringDecoder decoder(kAnsiCodePage);
+    return decoder.isValid() ? std::move(decoder) : QStringDecoder(QStringDecoder::Latin1);
+}
+
+QStringEncoder ansiEncoder()
+{
+    QStringEncoder encoder(kAnsiCodePage);
+    return encoder.isValid() ? std::move(encoder) : QStringEncoder(QStringEncoder::Latin1);
 }
 
 } // namespace
@@ -39,21 +56,44 @@ QString DataStore::filePath(const QString& fileName) const
     return QDir(m_state.AppPath).filePath(fileName);
 }
 
-QString DataStore::readAll(const QString& fileName) const
+QString DataStore::readAll(const QString& fileName)
 {
     QFile file(filePath(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(QStringLiteral("File not found: %1").arg(file.fileName()));
-    return QString::fromUtf8(file.readAll());
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    m_ansiFiles.remove(fileName);
+    if (utf8.hasError()) {
+        m_ansiFiles.insert(fileName);
+        text = ansiDecoder().decode(bytes);
+    }
+    return text;
+}
+
+QByteArray DataStore::encoded(const QString& fileName, const QString& text)
+{
+    if (m_ansiFiles.contains(fileName)) {
+        QStringEncoder ansi = ansiEncoder();
+        const QByteArray bytes = ansi.encode(text);
+        if (!ansi.hasError())
+            return bytes;
+        // A character the code page lacks: the whole file becomes UTF-8 rather than lose it.
+        m_ansiFiles.remove(fileName);
+    }
+    return text.toUtf8();
 }
 
 bool DataStore::write(const QString& fileName, const QByteArray& bytes)
 {
     QSaveFile file(filePath(fileName));
+    const QFile::Permissions permissions = QFile::permissions(file.fileName());
     // A full disk shows only once the buffered bytes reach the file, and commit() does not look:
-    // it would put an empty file in place of the old one.
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
-        && file.commit())
+    // it would put an empty file in place of the old one. The new file keeps the old one's
+    // permissions.
+    if (file.open(QIODevice::WriteOnly) && (!permissions || file.setPermissions(permissions))
+        && file.write(bytes) == bytes.size() && file.flush() && file.commit())
         return true;
     if (m_onWriteFailure)
         m_onWriteFailure(file.fileName(), file.errorString());
@@ -78,7 +118,7 @@ bool DataStore::SaveSettings(const QString& portName)
     out.line(AppState::kSavedCallerIdCommand);
     out.line(boolText(m_state.AutoUpdate));
     out.line(boolText(m_state.BlockingEnabled));
-    return write(kSettingsFile, out.bytes());
+    return write(kSettingsFile, encoded(kSettingsFile, out.text()));
 }
 
 void DataStore::LoadPhoneBook()
@@ -110,7 +150,7 @@ bool DataStore::SavePhoneBook()
         out.line(book.PictureFile(i));
         out.line(book.WavFile(i));
     }
-    return write(kPhoneBookFile, out.bytes());
+    return write(kPhoneBookFile, encoded(kPhoneBookFile, out.text()));
 }
 
 bool DataStore::SaveCallLog(const QString& logText)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -26,9 +27,13 @@ public:
     QString filePath(const QString& fileName) const;
 
 private:
-    QString readAll(const QString& fileName) const;
+    // The file's text: UTF-8, or the Windows code page for a file that is not valid UTF-8.
+    QString readAll(const QString& fileName);
+    // The text in the encoding its file was last read in, so an old file is written back as it was.
+    QByteArray encoded(const QString& fileName, const QString& text);
     bool write(const QString& fileName, const QByteArray& bytes);
 
     AppState& m_state;
     WriteFailureHandler m_onWriteFailure;
+    QSet<QString> m_ansiFiles;
 };

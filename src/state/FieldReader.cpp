@@ -1,5 +1,6 @@
 #include "FieldReader.h"
 
+#include "FieldWriter.h"
 #include "RuntimeError.h"
 
 #include <utility>
@@ -24,8 +25,10 @@ QString FieldReader::next()
         throw RuntimeError(QStringLiteral("Input past end of file"));
     while (m_pos < m_text.size() && m_text.at(m_pos) == u' ')
         ++m_pos;
-    if (m_pos < m_text.size() && m_text.at(m_pos) == u'"')
-        return readQuoted();
+    if (m_pos < m_text.size() && m_text.at(m_pos) == u'"') {
+        if (std::optional<QString> field = readQuoted())
+            return *field;
+    }
     return readPlain();
 }
 
@@ -39,26 +42,30 @@ QString FieldReader::readPlain()
     return field;
 }
 
-QString FieldReader::readQuoted()
+std::optional<QString> FieldReader::readQuoted()
 {
     QString field;
-    ++m_pos;
-    while (m_pos < m_text.size()) {
-        const QChar c = m_text.at(m_pos++);
+    qsizetype pos = m_pos + 1;
+    while (pos < m_text.size()) {
+        const QChar c = m_text.at(pos++);
         if (c != u'"') {
             field.append(c);
-        } else if (m_pos < m_text.size() && m_text.at(m_pos) == u'"') {
+        } else if (pos < m_text.size() && m_text.at(pos) == u'"') {
             field.append(c);
-            ++m_pos;
+            ++pos;
         } else {
-            break;
+            // Only a field as the writer quotes it counts as quoted; a quote in a file written
+            // by hand or by an earlier version is part of its value.
+            const bool delimited
+                = pos == m_text.size() || m_text.at(pos) == u',' || isLineEnd(m_text.at(pos));
+            if (!delimited || !FieldWriter::needsQuotes(field))
+                return std::nullopt;
+            m_pos = pos;
+            skipDelimiter();
+            return field;
         }
     }
-    // Anything between the closing quote and the delimiter is not part of the value.
-    while (m_pos < m_text.size() && m_text.at(m_pos) != u',' && !isLineEnd(m_text.at(m_pos)))
-        ++m_pos;
-    skipDelimiter();
-    return field;
+    return std::nullopt;
 }
 
 void FieldReader::skipDelimiter()

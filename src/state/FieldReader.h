@@ -2,8 +2,11 @@
 
 #include <QString>
 
-// Reads a data file one field at a time: a field ends at a comma or a line end, spaces in front
-// of it are skipped, and a field in double quotes may hold commas, quotes (doubled) and line ends.
+#include <optional>
+
+// Reads a data file one field at a time: a field ends at a comma or a line end, and spaces in front
+// of it are skipped. A field quoted as FieldWriter quotes it may hold commas, quotes (doubled) and
+// line ends; any other quote is part of the value.
 class FieldReader
 {
 public:
@@ -14,7 +17,8 @@ public:
     QString next();
 
 private:
-    QString readQuoted();
+    // The quoted field at the current position, or nothing when it is not one the writer made.
+    std::optional<QString> readQuoted();
     QString readPlain();
     void skipDelimiter();
 

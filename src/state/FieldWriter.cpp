@@ -1,14 +1,10 @@
 #include "FieldWriter.h"
 
-namespace {
-
-bool needsQuotes(const QString& value)
+bool FieldWriter::needsQuotes(const QString& value)
 {
     return value.startsWith(u' ') || value.contains(u',') || value.contains(u'"')
         || value.contains(u'\r') || value.contains(u'\n');
 }
-
-} // namespace
 
 void FieldWriter::line(const QString& value)
 {

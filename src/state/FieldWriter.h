@@ -8,7 +8,11 @@ class FieldWriter
 {
 public:
     void line(const QString& value);
-    QByteArray bytes() const { return m_text.toUtf8(); }
+    const QString& text() const { return m_text; }
+
+    // The values written in quotes: those that contain a comma, a quote or a line end, or begin
+    // with a space.
+    static bool needsQuotes(const QString& value);
 
 private:
     QString m_text;

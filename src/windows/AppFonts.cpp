@@ -10,9 +10,11 @@ static QFont make(const QString& family, double points, bool bold);
 
 void install()
 {
+    // Not tahomabd.ttf: only its embedded bitmaps are bold, and Qt draws its regular-weight
+    // outlines. Without it Qt emboldens Tahoma itself.
     const QString folder = QStringLiteral("/usr/share/wine/fonts/");
-    for (const QString& file : { QStringLiteral("ms_sans_serif.ttf"), QStringLiteral("tahoma.ttf"),
-                                 QStringLiteral("tahomabd.ttf") })
+    for (const QString& file :
+        { QStringLiteral("ms_sans_serif.ttf"), QStringLiteral("tahoma.ttf") })
         QFontDatabase::addApplicationFont(folder + file);
     // The windows were laid out for this face at this size; without it the default sans stands in.
     if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
@@ -31,7 +33,7 @@ static QFont make(const QString& family, double points, bool bold)
 QFont msSansSerif(double points, bool bold)
 {
     // The machine's MS Sans Serif is a bitmap face with one weight, which Qt cannot embolden;
-    // Tahoma, its outline successor, carries the bold.
+    // Tahoma, its outline successor, carries the bold where the machine has it.
     if (bold)
         return tahoma(points, true);
     return make(QStringLiteral("MS Sans Serif"), points, false);

@@ -7,3 +7,15 @@ QLabel* Controls::label(QWidget* form, const QString& name, const QString& capti
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
+
+void Controls::setText(QLineEdit* box, const QString& text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
+}
+
+void Controls::setEditText(QComboBox* box, const QString& text)
+{
+    box->setEditText(text);
+    box->lineEdit()->setCursorPosition(0);
+}

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -24,5 +26,9 @@ template <class Control> Control* make(QWidget* form, const QString& name, const
 
 // A caption shown as plain text from the top left corner, as the layout's labels are.
 QLabel* label(QWidget* form, const QString& name, const QString& caption);
+
+// Sets a box's text as the program does: shown from its start, however long it is.
+void setText(QLineEdit* box, const QString& text);
+void setEditText(QComboBox* box, const QString& text);
 
 } // namespace Controls

@@ -105,7 +105,7 @@ void Form2::createControls()
     Combo1->setDuplicatesEnabled(true);
     Combo1->setCompleter(nullptr);
     disconnect(Combo1->lineEdit(), &QLineEdit::editingFinished, Combo1, nullptr);
-    Combo1->setEditText(QStringLiteral("No port selected"));
+    Controls::setEditText(Combo1, QStringLiteral("No port selected"));
     placeTwips(Combo1, 240, 480, 1575, 315);
 
     Label4 = new QLabel(QStringLiteral("Modem Comm Port"), this);
@@ -134,14 +134,14 @@ void Form2::Form_Load()
     Command7->setEnabled(false);
     AppState& state = m_context.state;
     if (state.CommPort.isEmpty()) {
-        Combo1->setEditText(kNoPortSelected);
+        Controls::setEditText(Combo1, kNoPortSelected);
         Label3->setText(QStringLiteral("There is no comm port selected."));
     } else {
-        Combo1->setEditText(state.CommPort);
+        Controls::setEditText(Combo1, state.CommPort);
     }
     if (state.AgreementPending) {
         state.AgreementPending = false;
-        m_context.forms.fr().showModal();
+        m_context.forms.fr().showModal(*this);
     }
 }
 
@@ -170,7 +170,7 @@ void Form2::Combo1_Click()
 
 void Form2::Command1_Click()
 {
-    m_context.forms.phonebook().showModal();
+    m_context.forms.phonebook().showModal(*this);
 }
 
 void Form2::Command2_Click()
@@ -189,7 +189,7 @@ void Form2::Command3_Click()
 {
     hide();
     Form1& form1 = m_context.forms.form1();
-    form1.setEnabled(true);
+    form1.setFormEnabled(true);
     form1.showModeless();
 }
 
@@ -220,7 +220,7 @@ void Form2::Command7_Click()
 
 void Form2::Command8_Click()
 {
-    setEnabled(false);
+    setFormEnabled(false);
     m_context.forms.form4().showModeless();
 }
 
@@ -231,9 +231,7 @@ void Form2::Timer1_Timer()
 
 void Form2::frameClosed()
 {
-    // A disabled window takes no input, its close box included.
-    if (isEnabled())
-        Command2_Click();
+    Command2_Click();
 }
 
 bool Form2::writePhoneBookIfMissing()
@@ -259,7 +257,7 @@ void Form2::reloadPhoneBook()
 void Form2::enableMainWindow()
 {
     if (Form1* form1 = m_context.forms.loadedForm1())
-        form1->setEnabled(true);
+        form1->setFormEnabled(true);
 }
 
 void Form2::setHelpCaption(const QString& caption)
@@ -271,7 +269,7 @@ void Form2::clearPortList()
 {
     const QString text = Combo1->currentText();
     Combo1->clear();
-    Combo1->setEditText(text);
+    Controls::setEditText(Combo1, text);
 }
 
 void Form2::addPortItem(const QString& item)
@@ -280,12 +278,12 @@ void Form2::addPortItem(const QString& item)
     const QString text = Combo1->currentText();
     Combo1->addItem(item);
     Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(text);
+    Controls::setEditText(Combo1, text);
 }
 
 void Form2::focusPortList()
 {
-    if (isVisible() && isEnabled())
+    if (isVisible() && isFormEnabled())
         Combo1->setFocus();
 }
 
@@ -304,7 +302,7 @@ void Form2::setTimerEnabled(bool enabled)
 
 void Form2::disableWindow()
 {
-    setEnabled(false);
+    setFormEnabled(false);
 }
 
 void Form2::unloadWindow()

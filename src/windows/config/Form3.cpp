@@ -126,7 +126,7 @@ void Form3::Command2_Click()
         phonebook.setText3(fullPath(fileName));
     else
         phonebook.setText2(fullPath(fileName));
-    phonebook.setEnabled(true);
+    phonebook.setFormEnabled(true);
     hide();
     m_context.forms.unload(*this);
 }

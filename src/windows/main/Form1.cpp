@@ -172,10 +172,10 @@ void Form1::takeFirstRunPath()
 {
     m_context.state.CommPort.clear();
     m_context.state.AgreementPending = true;
-    setEnabled(false);
+    setFormEnabled(false);
     // The first touch loads the configuration window, whose load step shows the agreement.
     Form2& form2 = m_context.forms.form2();
-    form2.setEnabled(true);
+    form2.setFormEnabled(true);
     form2.showModeless();
     hide();
     form2.Command1->setEnabled(false);
@@ -216,10 +216,10 @@ void Form1::Command3_Click()
         return;
     }
     Form2& form2 = m_context.forms.form2();
-    form2.setEnabled(true);
+    form2.setFormEnabled(true);
     form2.Command7->setEnabled(false);
     form2.showModeless();
-    setEnabled(false);
+    setFormEnabled(false);
     form2.Label3->setText(
         QStringLiteral("You can re-detect your communication ports if you wish."));
 }
@@ -256,12 +256,12 @@ void Form1::Command6_Click()
 void Form1::Command7_Click()
 {
     m_context.forms.form4().showModeless();
-    setEnabled(false);
+    setFormEnabled(false);
 }
 
 void Form1::Command8_Click()
 {
-    m_context.forms.phonebook().showModal();
+    m_context.forms.phonebook().showModal(*this);
 }
 
 void Form1::Form_Click()
@@ -342,7 +342,7 @@ void Form1::restoreIfMinimized()
 
 void Form1::disableWindow()
 {
-    setEnabled(false);
+    setFormEnabled(false);
 }
 
 void Form1::setActivateCaption(const QString& caption)

@@ -57,9 +57,9 @@ Form4::Form4(AppContext& context)
 
 void Form4::Command1_Click()
 {
-    m_context.forms.form1().setEnabled(true);
+    m_context.forms.form1().setFormEnabled(true);
     // Touching the configuration window loads it when it is not loaded yet, without showing it.
-    m_context.forms.form2().setEnabled(true);
+    m_context.forms.form2().setFormEnabled(true);
     m_context.forms.unload(*this);
 }
 

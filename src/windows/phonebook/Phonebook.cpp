@@ -98,7 +98,8 @@ void Phonebook::createControls()
     VScroll1->setValue(1);
     // The entry changes when the thumb is released, not at every step of a drag.
     VScroll1->setTracking(false);
-    VScroll1->setFocusPolicy(Qt::StrongFocus);
+    // Turning the wheel over it moves to another entry, so it takes the focus as a click does.
+    VScroll1->setFocusPolicy(Qt::WheelFocus);
     Text3 = Controls::make<QLineEdit>(this, QStringLiteral("Text3"));
     Command9 = Controls::make<QPushButton>(this, QStringLiteral("Command9"), QStringLiteral("..."));
     Text2 = Controls::make<QLineEdit>(this, QStringLiteral("Text2"));
@@ -153,8 +154,8 @@ void Phonebook::connectEvents()
     connect(Text1, &QLineEdit::textChanged, this, &Phonebook::Text1_Change);
     connect(Text2, &QLineEdit::textChanged, this, &Phonebook::Text2_Change);
     connect(Text3, &QLineEdit::textChanged, this, &Phonebook::Text3_Change);
-    connect(new ControlFocus(Text1), &ControlFocus::leaving, this, &Phonebook::Text1_Validate);
-    connect(new ControlFocus(Text2), &ControlFocus::leaving, this, &Phonebook::Text2_LostFocus);
+    new ControlFocus(Text1, [this] { return Text1_Validate(); });
+    connect(new ControlFocus(Text2), &ControlFocus::left, this, &Phonebook::Text2_LostFocus);
     connect(Check1, &QCheckBox::stateChanged, this, &Phonebook::Check1_Click);
     connect(Check2, &QCheckBox::stateChanged, this, &Phonebook::Check2_Click);
     connect(Check3, &QCheckBox::stateChanged, this, &Phonebook::Check3_Click);
@@ -168,12 +169,12 @@ void Phonebook::connectEvents()
 
 void Phonebook::setText2(const QString& text)
 {
-    Text2->setText(text);
+    Controls::setText(Text2, text);
 }
 
 void Phonebook::setText3(const QString& text)
 {
-    Text3->setText(text);
+    Controls::setText(Text3, text);
 }
 
 void Phonebook::Form_Load()
@@ -181,9 +182,9 @@ void Phonebook::Form_Load()
     const AppState& state = m_context.state;
     const PhoneBook& book = state.Book;
     CurrentEntry = 1;
-    Text1->setText(book.PhoneNumber(1));
-    Text2->setText(book.WavFile(1));
-    Text3->setText(book.PictureFile(1));
+    Controls::setText(Text1, book.PhoneNumber(1));
+    Controls::setText(Text2, book.WavFile(1));
+    Controls::setText(Text3, book.PictureFile(1));
     Check1->setChecked(book.BlockFlag(1) == kBlocked);
     if (state.AutoUpdate)
         Check2->setChecked(true);
@@ -196,13 +197,13 @@ void Phonebook::VScroll1_Change()
     CurrentEntry = VScroll1->value();
     Label5->setText(QStringLiteral("Entry#%1").arg(static_cast<int>(CurrentEntry)));
     // Each assignment runs its Change procedure, which writes the value back into the new entry.
-    Text1->setText(QString(book.PhoneNumber(CurrentEntry)));
-    Text2->setText(QString(book.WavFile(CurrentEntry)));
-    Text3->setText(QString(book.PictureFile(CurrentEntry)));
+    Controls::setText(Text1, QString(book.PhoneNumber(CurrentEntry)));
+    Controls::setText(Text2, QString(book.WavFile(CurrentEntry)));
+    Controls::setText(Text3, QString(book.PictureFile(CurrentEntry)));
     Check1->setChecked(book.BlockFlag(CurrentEntry) == kBlocked);
     if (Text1->text().isEmpty()) {
-        Text2->setText(QString());
-        Text3->setText(QString());
+        Controls::setText(Text2, QString());
+        Controls::setText(Text3, QString());
     }
 }
 
@@ -231,17 +232,18 @@ void Phonebook::Text3_Change()
         Image2->setPixmap(QPixmap::fromImage(*picture));
 }
 
-void Phonebook::Text1_Validate()
+bool Phonebook::Text1_Validate()
 {
     const QString text = Text1->text();
     if (text.isEmpty() || isNumeric(text))
-        return;
+        return true;
     m_context.platform.messages.showModal(
         this, QStringLiteral("Phone numbers are suppose to be numbers."), MessageIcon::Information);
     Text1->setText(QString());
     // The message box took the activation; without a window manager nothing hands it back.
     activateWindow();
     Text1->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void Phonebook::Text2_LostFocus()
@@ -304,7 +306,7 @@ void Phonebook::Command3_Click()
         forms.unload(*form2);
     Form1& form1 = forms.form1();
     form1.showModeless();
-    form1.setEnabled(true);
+    form1.setFormEnabled(true);
 }
 
 void Phonebook::Command2_Click()
@@ -336,5 +338,5 @@ void Phonebook::showLocator(const QString& pattern, const QString& caption)
     Form3& locator = m_context.forms.form3();
     locator.setFilePattern(pattern);
     locator.setWindowTitle(caption);
-    locator.showModal();
+    locator.showModal(*this);
 }

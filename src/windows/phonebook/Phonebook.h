@@ -33,7 +33,8 @@ private:
     void Text1_Change();
     void Text2_Change();
     void Text3_Change();
-    void Text1_Validate();
+    // Tells whether the focus may leave the number box.
+    bool Text1_Validate();
     void Text2_LostFocus();
     void Check1_Click(int state);
     void Check2_Click();
