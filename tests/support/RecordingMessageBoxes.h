@@ -1,10 +1,11 @@
 #pragma once
 
-#include "platform/MessageBoxes.h"
+#include "platform/QtMessageBoxes.h"
 
 #include <QStringList>
 
-// Records every message box instead of showing it, so no test ever waits on a modal box.
+// Records every message box instead of showing it, so no test ever waits on a modal box. With
+// `real` set, a modal box is also shown for real and waits until the test answers it.
 class RecordingMessageBoxes : public MessageBoxes
 {
 public:
@@ -15,9 +16,11 @@ public:
         bool modal;
     };
 
-    void showModal(QWidget*, const QString& text, MessageIcon icon) override
+    void showModal(QWidget* parent, const QString& text, MessageIcon icon) override
     {
         shown.push_back({ text, icon, true });
+        if (real)
+            QtMessageBoxes().showModal(parent, text, icon);
     }
     void showLater(QWidget*, const QString& text, MessageIcon icon) override
     {
@@ -33,4 +36,5 @@ public:
     }
 
     std::vector<Shown> shown;
+    bool real = false;
 };
