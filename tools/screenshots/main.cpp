@@ -2,6 +2,7 @@
 #include "app/Halvoren.h"
 #include "platform/QtPlatform.h"
 #include "windows/AppFonts.h"
+#include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
@@ -10,12 +11,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
 // Usage: halvoren-screenshots <folder>. Starts the program in a temporary folder with a configured
-// modem and a one-entry phone book, and writes main-window.png, about-box.png, agreement.png,
-// phonebook.png and locator.png. The configuration window's pictures come from its own test.
+// modem and a one-entry phone book, and writes main-window.png, main-window-about-open.png,
+// about-box.png, agreement.png, phonebook.png, locator.png and config-window.png (as on a first
+// run, with no port chosen yet).
 namespace {
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -76,6 +79,7 @@ int main(int argc, char* argv[])
 
     form1.Command7_Click();
     ok = save(forms.form4(), outFolder, QStringLiteral("about-box.png")) && ok;
+    ok = save(form1, outFolder, QStringLiteral("main-window-about-open.png")) && ok;
     ok = save(forms.fr(), outFolder, QStringLiteral("agreement.png")) && ok;
     ok = save(forms.phonebook(), outFolder, QStringLiteral("phonebook.png")) && ok;
 
@@ -84,5 +88,12 @@ int main(int argc, char* argv[])
     form3.setWindowTitle(QStringLiteral("Locate wav files"));
     form3.setFilePattern(QStringLiteral("*.wav"));
     ok = save(form3, outFolder, QStringLiteral("locator.png")) && ok;
+    forms.unload(form3);
+
+    halvoren.state().CommPort.clear();
+    Form2& form2 = forms.form2();
+    form2.Command1->setEnabled(false);
+    form2.Command3->setEnabled(false);
+    ok = save(form2, outFolder, QStringLiteral("config-window.png")) && ok;
     return ok ? 0 : 1;
 }
