@@ -401,6 +401,11 @@ MonitorBench::Noise MonitorBench::noise(int megabytes)
     return result;
 }
 
+AppState& MonitorBench::state()
+{
+    return m_app->state();
+}
+
 QStringList MonitorBench::problems() const
 {
     return m_problems;

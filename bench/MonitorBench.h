@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+struct AppState;
 class Form1;
 class Halvoren;
 class ProbedLink;
@@ -74,6 +75,7 @@ public:
     Noise noise(int megabytes);
 
     Form1& form1() { return *m_form1; }
+    AppState& state();
     // What went wrong in the runs so far (messages shown, the program ending, lost calls).
     QStringList problems() const;
     qint64 simPid() const { return m_sim.pid(); }

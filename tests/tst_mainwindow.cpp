@@ -8,6 +8,7 @@
 #include "windows/main/LogBox.h"
 #include "windows/phonebook/Phonebook.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QProcess>
@@ -37,6 +38,31 @@ private:
         QVERIFY(control->isEnabled());
         QTest::mouseClick(control, Qt::LeftButton);
     }
+
+    // Lines "line 0" to "line 199", then the empty line after the last CR LF; the log has the
+    // focus.
+    void fillLog()
+    {
+        for (int i = 0; i < 200; ++i)
+            m_form1->appendLog(QStringLiteral("line %1\r\n").arg(i));
+        m_form1->focusLog();
+        QCOMPARE(QApplication::focusWidget(), m_form1->Text1);
+    }
+
+    // The first and the last line the log box shows, point by point down its viewport.
+    std::pair<int, int> shownLines() const
+    {
+        std::pair<int, int> shown { -1, -1 };
+        for (int y = 0; y < m_form1->Text1->viewport()->height(); ++y) {
+            const int line = m_form1->Text1->lineAt(QPoint(10, y));
+            if (line >= 0 && shown.first < 0)
+                shown.first = line;
+            shown.second = line >= 0 ? line : shown.second;
+        }
+        return shown;
+    }
+
+    QImage drawnLog() const { return m_form1->Text1->viewport()->grab().toImage(); }
 
 private slots:
     void init()
@@ -302,15 +328,90 @@ private slots:
         QCOMPARE(m_form1->Text1->toPlainText(), shown);
     }
 
-    void showLogEnd_scrollsToTheLastLine()
+    void log_drawsControlCharactersAsSymbols()
     {
-        for (int i = 0; i < 200; ++i)
-            m_form1->appendLog(QStringLiteral("line %1\r\n").arg(i));
-        QScrollBar* bar = m_form1->Text1->verticalScrollBar();
-        QVERIFY(bar->maximum() > 0);
-        bar->setValue(0);
-        m_form1->showLogEnd();
-        QCOMPARE(bar->value(), bar->maximum());
+        m_form1->setLogText(
+            QStringLiteral("NUL[%1] BEL[\a] ESC[\x1b] DEL[\x7f] C1[\u0085]").arg(QChar(0)));
+        const QImage raw = drawnLog();
+        m_form1->setLogText(
+            QStringLiteral("NUL[\u2400] BEL[\u2407] ESC[\u241b] DEL[\u2421] C1[\ufffd]"));
+        QCOMPARE(raw, drawnLog());
+        m_form1->setLogText(QStringLiteral("NUL[] BEL[] ESC[] DEL[] C1[]"));
+        QVERIFY(raw != drawnLog());
+    }
+
+    void logView_showsTheLinesScrolledTo_data()
+    {
+        QTest::addColumn<bool>("toEnd");
+        QTest::addColumn<int>("barValue");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("scroll to end") << true << -1 << QKeySequence() << -1 << 200;
+        QTest::newRow("scroll bar to line 100") << false << 100 << QKeySequence() << 100 << -1;
+        QTest::newRow("Down Down Up")
+            << false << -1 << QKeySequence(Qt::Key_Down, Qt::Key_Down, Qt::Key_Up) << 1 << -1;
+        QTest::newRow("Page Down, Page Up")
+            << false << -1 << QKeySequence(Qt::Key_PageDown, Qt::Key_PageUp) << 0 << -1;
+        QTest::newRow("Ctrl+End") << false << -1 << QKeySequence(Qt::CTRL | Qt::Key_End) << -1
+                                  << 200;
+        QTest::newRow("end, Ctrl+Home")
+            << true << -1 << QKeySequence(Qt::CTRL | Qt::Key_Home) << 0 << -1;
+    }
+
+    void logView_showsTheLinesScrolledTo()
+    {
+        QFETCH(bool, toEnd);
+        QFETCH(int, barValue);
+        QFETCH(QKeySequence, keys);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        fillLog();
+        if (toEnd)
+            m_form1->showLogEnd();
+        if (barValue >= 0)
+            m_form1->Text1->verticalScrollBar()->setValue(barValue);
+        QTest::keySequence(static_cast<QWidget*>(nullptr), keys);
+        const std::pair<int, int> shown = shownLines();
+        QCOMPARE(shown.first, first < 0 ? shown.first : first);
+        QCOMPARE(shown.second, last < 0 ? shown.second : last);
+    }
+
+    void logView_pageDownShowsTheNextPage()
+    {
+        fillLog();
+        const int lastShown = shownLines().second;
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_PageDown);
+        // The line at the foot, perhaps cut off there, is now the top one or the one above it.
+        const int first = shownLines().first;
+        QVERIFY2(first == lastShown || first == lastShown + 1, qPrintable(QString::number(first)));
+    }
+
+    void logView_wrapsALongLineAndScrollsThroughItRowByRow()
+    {
+        QString words;
+        for (int i = 0; i < 120; ++i)
+            words += QStringLiteral("word%1 ").arg(i);
+        m_form1->appendLog(words + QStringLiteral("\r\n"));
+        fillLog();
+        QCOMPARE(shownLines(), std::make_pair(0, 0));
+        QTest::keyClick(m_form1->Text1, Qt::Key_PageDown);
+        QCOMPARE(shownLines(), std::make_pair(0, 0));
+        QTest::keyClick(m_form1->Text1, Qt::Key_Home);
+        for (QImage shown = drawnLog(); shownLines().first == 0;) {
+            QTest::keyClick(m_form1->Text1, Qt::Key_Down);
+            QVERIFY(drawnLog() != shown);
+            shown = drawnLog();
+        }
+        QCOMPARE(shownLines().first, 1);
+    }
+
+    void log_copiesAllItShows()
+    {
+        m_form1->setLogText(QStringLiteral("a\r\n\ab"));
+        QTest::keyClick(m_form1->Text1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m_form1->Text1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\n\u2407b"));
     }
 
     void showPicture_leavesBoxEmptyWhenUnreadable()

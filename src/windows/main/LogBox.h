@@ -1,29 +1,71 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include "LineRows.h"
+#include "LogText.h"
 
-// The call log box. The log is kept as text with CR LF line ends, exactly as it is saved and
-// printed; the view shows it as plain text, so caller-ID text is never read as markup. An append
-// costs the same however long the log already is.
-class LogBox : public QPlainTextEdit
+#include <QAbstractScrollArea>
+#include <QCache>
+#include <QTextLayout>
+#include <functional>
+
+// The call log box. It shows the log's text as plain text, so caller-ID text is never read as
+// markup, wrapped at the box's width. It lays out only the lines it shows and keeps only a few
+// of them laid out, so its memory and the cost of an append, a repaint or a scroll do not grow
+// with the log.
+class LogBox : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
     explicit LogBox(QWidget* parent);
 
-    const QString& logText() const { return m_text; }
+    // The log with CR LF line ends, exactly as it is saved and printed.
+    const QString& logText() const { return m_log.text(); }
     void setLogText(const QString& text);
     void appendLog(const QString& text);
     // Moves the view to the last line.
     void showEnd();
 
+    // The log as shown and as Copy copies it: one line a line, control characters as symbols.
+    QString toPlainText() const;
+    int lineCount() const { return m_log.lineCount(); }
+    // The line shown at a point of the viewport; -1 in the margins.
+    int lineAt(const QPoint& point) const;
+
+    void selectAll();
+    void copy() const;
+
 signals:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    QString m_text;
+    using Position = LineRows::Row;
+
+    const QTextLayout& laidOut(int line) const;
+    void relayout();
+    Position endPosition(int& rowsShown) const;
+    void sync();
+    void forEachShownLine(
+        const std::function<void(int line, const QTextLayout& layout, qreal top)>& visit) const;
+
+    LogText m_log;
+    // Rows per line at the current width and font; the layouts of the lines shown lately.
+    mutable LineRows m_rows;
+    mutable QCache<int, QTextLayout> m_layouts;
+    mutable bool m_rowsChanged = false;
+    int m_width = -1;
+    // The view's first row.
+    Position m_top { 0, 0 };
+    bool m_syncing = false;
+    bool m_allSelected = false;
 };
