@@ -61,25 +61,32 @@ QString DataStore::readAll(const QString& fileName)
     QFile file(filePath(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(QStringLiteral("File not found: %1").arg(file.fileName()));
-    const QByteArray bytes = file.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    m_ansiFiles.remove(fileName);
-    if (utf8.hasError()) {
+    bool ansi = false;
+    const QString text = decoded(file.readAll(), ansi);
+    if (ansi)
         m_ansiFiles.insert(fileName);
-        text = ansiDecoder().decode(bytes);
-    }
+    else
+        m_ansiFiles.remove(fileName);
     return text;
+}
+
+QString DataStore::decoded(const QByteArray& bytes, bool& ansi)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    ansi = utf8.hasError();
+    return ansi ? QString(ansiDecoder().decode(bytes)) : text;
 }
 
 QByteArray DataStore::encoded(const QString& fileName, const QString& text)
 {
     if (m_ansiFiles.contains(fileName)) {
-        QStringEncoder ansi = ansiEncoder();
-        const QByteArray bytes = ansi.encode(text);
-        if (!ansi.hasError())
+        const QByteArray bytes = ansiEncoder().encode(text);
+        // Only what the next start reads back as this text: a character the code page lacks, or
+        // bytes that happen to be UTF-8, make the whole file UTF-8 instead.
+        bool ansi = false;
+        if (decoded(bytes, ansi) == text)
             return bytes;
-        // A character the code page lacks: the whole file becomes UTF-8 rather than lose it.
         m_ansiFiles.remove(fileName);
     }
     return text.toUtf8();

@@ -29,6 +29,7 @@ public:
 private:
     // The file's text: UTF-8, or the Windows code page for a file that is not valid UTF-8.
     QString readAll(const QString& fileName);
+    static QString decoded(const QByteArray& bytes, bool& ansi);
     // The text in the encoding its file was last read in, so an old file is written back as it was.
     QByteArray encoded(const QString& fileName, const QString& text);
     bool write(const QString& fileName, const QByteArray& bytes);
