@@ -95,10 +95,12 @@ QByteArray DataStore::encoded(const QString& fileName, const QString& text)
 bool DataStore::write(const QString& fileName, const QByteArray& bytes)
 {
     QSaveFile file(filePath(fileName));
-    const QFile::Permissions permissions = QFile::permissions(file.fileName());
+    // The "User" flags describe this process's access, not the file's mode.
+    const QFile::Permissions permissions = QFile::permissions(file.fileName())
+        & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
     // A full disk shows only once the buffered bytes reach the file, and commit() does not look:
     // it would put an empty file in place of the old one. The new file keeps the old one's
-    // permissions.
+    // permissions; QSaveFile alone would make a read-only file writable.
     if (file.open(QIODevice::WriteOnly) && (!permissions || file.setPermissions(permissions))
         && file.write(bytes) == bytes.size() && file.flush() && file.commit())
         return true;
