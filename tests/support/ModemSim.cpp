@@ -61,9 +61,8 @@ void ModemSim::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
-    command(QStringLiteral("quit"));
-    m_process.closeWriteChannel();
+    // SIGTERM: the simulator removes its link on the way out.
+    m_process.terminate();
     if (!m_process.waitForFinished(3000))
         m_process.kill();
-    m_process.waitForFinished(3000);
 }

@@ -41,17 +41,11 @@ public:
 
     QString caption() const { return captions.value(captions.size() - 1); }
 
-    QString log;
-    QStringList captions;
-    bool minimized = false;
-    bool enabled = true;
+    QString log, picture;
     QString activateCaption = QStringLiteral("&Activate");
-    bool configAndPhonebookEnabled = true;
-    QString totalCalls = QStringLiteral("0");
-    QString blockedCalls = QStringLiteral("0");
-    QString picture;
-    bool timerEnabled = false;
-    QStringList messages;
+    QString totalCalls = QStringLiteral("0"), blockedCalls = QStringLiteral("0");
+    QStringList captions, messages;
+    bool minimized = false, enabled = true, configAndPhonebookEnabled = true, timerEnabled = false;
 };
 
 // The call monitor over the recording view, a scripted port and a scripted pump; "com3:" and

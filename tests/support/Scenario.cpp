@@ -7,8 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QImage>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -55,21 +53,6 @@ ProgramRig::ProgramRig(int tickMs, bool autoUpdate, bool configured)
     picture.save(app.path(QStringLiteral("ann.bmp")));
     app.start();
     form1 = app.app().context().forms.loadedForm1();
-}
-
-QString ProgramRig::log() const
-{
-    return form1->logText();
-}
-
-QString ProgramRig::counters() const
-{
-    return form1->Label2[0]->text() + u' ' + form1->Label2[1]->text();
-}
-
-bool ProgramRig::monitoring() const
-{
-    return form1->Command1->text() == QLatin1String("&Deactivate");
 }
 
 bool ProgramRig::waitingForRing(bool modemAnswered) const

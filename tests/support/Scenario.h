@@ -1,11 +1,13 @@
 #pragma once
 
 #include "TestApp.h"
+#include "windows/main/Form1.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <deque>
 #include <functional>
 
-class Form1;
 class ModemSim;
 
 // Drives a test from inside the program's own event handling: a click such as Activate returns
@@ -35,10 +37,10 @@ struct ProgramRig
     // Without `configured` the folder is empty: a first run.
     explicit ProgramRig(int tickMs, bool autoUpdate = false, bool configured = true);
 
-    QString log() const;
+    QString log() const { return form1->logText(); }
     // Label2(0) and Label2(1): "total blocked".
-    QString counters() const;
-    bool monitoring() const;
+    QString counters() const { return form1->Label2[0]->text() + ' ' + form1->Label2[1]->text(); }
+    bool monitoring() const { return form1->Command1->text() == QLatin1String("&Deactivate"); }
     // The monitor waits for a ring, once the modem has taken the caller-ID command.
     bool waitingForRing(bool modemAnswered) const;
     // Clicks Activate and plays `steps` until the monitor returns; false if a step never came.

@@ -46,14 +46,9 @@ public:
     // The modem goes away: further reads and writes fail.
     void unplug() { unplugged = true; }
 
-    int commPort = -1;
+    int commPort = -1, inputLen = -1, opens = 0, closes = 0;
+    bool isOpen = false, openFails = false, unplugged = false;
     QString settings;
-    int inputLen = -1;
-    bool isOpen = false;
-    bool openFails = false;
-    bool unplugged = false;
-    int opens = 0;
-    int closes = 0;
     QStringList written;
     std::deque<QString> incoming;
 
