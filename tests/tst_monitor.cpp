@@ -232,6 +232,7 @@ private slots:
         QTest::addColumn<int>("logLength");
         QTest::addColumn<QString>("outcome");
         QTest::newRow("com3: selects port 3") << "com3:" << false << 0 << "3 0 ";
+        QTest::newRow("com9: selects port 9") << "com9:" << false << 0 << "9 0 ";
         QTest::newRow("com10: selects port 0, 32000 characters stay")
             << "com10:" << false << 32000 << "0 32000 port in use";
         QTest::newRow("port in use, 32001 characters cleared")
