@@ -1,583 +1,267 @@
-#include "monitor/CallMonitor.h"
-#include "state/AppState.h"
 #include "support/RecordingMonitorView.h"
-#include "support/RecordingProgramEnd.h"
-#include "support/RecordingSound.h"
-#include "support/ScriptedPump.h"
-#include "support/ScriptedSerialLink.h"
 
 #include <QtTest>
 
-#include <deque>
-#include <functional>
-
 namespace {
 
-const QString kOk = QStringLiteral("AT+VCID=1\r\r\nOK\r\n");
+const QString kOk = QStringLiteral("OK\r\n");
 const QString kRing = QStringLiteral("\r\nRING\r\n");
-const QString kActivating = QStringLiteral("Halvoren activating caller ID");
-const QString kWaiting = QStringLiteral("Halvoren 1.5 waiting for calls");
-const QString kTimingOut = QStringLiteral("Halvoren 1.5 timming out events");
-const QString kStandingBy = QStringLiteral("Halvoren 1.5 standing by");
-const QString kPortInUse = QStringLiteral("The modem port is currently in use.");
-const QString kNoAssignment = QStringLiteral("Above data has no assingnemt\r\n++++++++\r\n");
-const QString kAdded = QStringLiteral("The above data has been added\r\n");
+const QString kN = QStringLiteral("5551234567");
 
 QString cid(const QString& number)
 {
-    return QStringLiteral("\r\nDATE = 0321\r\nTIME = 1405\r\nNMBR = %1\r\nNAME = SMITH JOHN\r\n")
-        .arg(number);
+    return "\r\nDATE = 0321\r\nTIME = 1405\r\nNMBR = " + number + "\r\nNAME = SMITH JOHN\r\n";
 }
 
-} // namespace
-
-// The call monitor against a scripted modem: every yield runs one step of the test's script.
-// Steps that tick wait until Timer1 is enabled, as real ticks only come from a running timer.
-// When the script is done the user switches monitoring off, and ticks keep coming.
-class Harness
+// The call monitor against a scripted modem. Once the caller-ID command is out, every yield runs
+// the next step of the script when it can, or else ticks Timer1 if it runs; after the script the
+// user switches monitoring off and Timer1 goes on ticking. Steps: "tick N" (N ticks of the running
+// timer), "until blocked", "until timing out", "until text" (the blocked count is 1, the caption
+// says so, text was received), "timer?" (notes whether Timer1 runs); others are the modem's text.
+struct Harness : MonitorRig
 {
-public:
-    Harness()
+    explicit Harness(const QStringList& steps = {})
     {
-        state.AppPath = QStringLiteral("/app");
-        state.CommPort = QStringLiteral("com3:");
-        state.CallerIdCommand = QStringLiteral("AT+VCID=1");
+        for (const QString& step : steps)
+            script << (step.startsWith("tick ") ? QStringList(step.mid(5).toInt(), "tick")
+                                                : QStringList(step));
         pump.maxYields = 20000;
-        pump.onYield = [this] { step(); };
+        pump.onYield = [this] { yield(); };
     }
-
-    Harness& send(const QString& text)
+    bool ready(const QString& step) const
     {
-        return then([this, text] { link.send(text); });
+        return step == "tick"            ? view.timerEnabled
+            : step == "until blocked"    ? view.blockedCalls == "1"
+            : step == "until timing out" ? view.caption() == "Halvoren 1.5 timming out events"
+            : step == "until text"       ? !state.ReceiveBuffer.isEmpty()
+                                         : true;
     }
-    Harness& ticks(int count)
+    void yield()
     {
-        for (int i = 0; i < count; ++i)
-            until([this] { return view.timerEnabled; }, [this] { monitor.Timer1_Timer(); });
-        return *this;
-    }
-    Harness& idle(int count = 1)
-    {
-        for (int i = 0; i < count; ++i)
-            then([] { });
-        return *this;
-    }
-    Harness& then(std::function<void()> action)
-    {
-        return until([] { return true; }, std::move(action));
-    }
-    // Waits, one yield at a time, until the condition holds, then runs the action.
-    Harness& until(std::function<bool()> condition, std::function<void()> action = [] { })
-    {
-        m_script.push_back({ std::move(condition), std::move(action) });
-        return *this;
-    }
-
-    Harness& answerOk() { return send(kOk); }
-    // One ring with caller-ID text, collected over two ticks.
-    Harness& ring(const QString& text)
-    {
-        send(kRing);
-        until([this] { return view.timerEnabled; });
-        send(text);
-        until([this] { return !state.ReceiveBuffer.isEmpty(); });
-        return ticks(2);
-    }
-    Harness& waitOutRinging() { return ticks(11); }
-
-    void activate() { monitor.Command1_Click(); }
-    void fillBook(int entry, const QString& number, const QString& flag = {},
-                  const QString& picture = {}, const QString& wav = {})
-    {
-        state.Book.PhoneNumber(entry) = number;
-        state.Book.BlockFlag(entry) = flag;
-        state.Book.PictureFile(entry) = picture;
-        state.Book.WavFile(entry) = wav;
-    }
-
-    AppState state;
-    RecordingMonitorView view;
-    ScriptedSerialLink link;
-    ScriptedPump pump;
-    RecordingSound sound;
-    RecordingProgramEnd end;
-    CallMonitor monitor { state, view, link, pump, sound, end };
-    bool switchedOff = false;
-
-private:
-    struct Step
-    {
-        std::function<bool()> condition;
-        std::function<void()> action;
-    };
-
-    void step()
-    {
-        // The yields of the Activate click's own scrolling come before the modem dialogue.
-        if (!view.captions.contains(kActivating))
+        // The yields of a click made here are that click's own.
+        if (link.written.isEmpty() || clicking)
             return;
-        if (!m_script.empty()) {
-            if (!m_script.front().condition())
-                return;
-            const Step current = m_script.front();
-            m_script.pop_front();
-            current.action();
-            return;
-        }
-        if (!switchedOff) {
+        clicking = true;
+        if (!script.isEmpty() && ready(script.first())) {
+            const QString step = script.takeFirst();
+            if (step == "tick")
+                monitor.Timer1_Timer();
+            else if (step == "timer?")
+                notes << (view.timerEnabled ? "timer on" : "timer off");
+            else if (step == "look?")
+                notes << view.activateCaption + (view.configAndPhonebookEnabled ? " +" : " -");
+            else if (!step.startsWith("until"))
+                link.send(step);
+        } else if (!script.isEmpty() || switchedOff) {
+            if (view.timerEnabled)
+                monitor.Timer1_Timer();
+        } else {
             switchedOff = true;
             monitor.Command1_Click();
-        } else if (view.timerEnabled) {
-            monitor.Timer1_Timer();
         }
+        clicking = false;
     }
 
-    std::deque<Step> m_script;
+    QStringList script;
+    QStringList notes;
+    bool switchedOff = false;
+    bool clicking = false;
 };
+
+} // namespace
 
 class TestMonitor : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void activation_opensPortAndWaitsForCalls()
+    // The modem's text read by read from the caller-ID command on, the tick limits of each wait,
+    // the number taken from the text. Outcome: calls/blocked, the caller's number, notes.
+    void callCycle_data()
     {
-        Harness h;
-        h.answerOk();
-        h.activate();
-        QCOMPARE(h.link.commPort, 3);
-        QCOMPARE(h.link.settings, "19200,N,8,1");
-        QCOMPARE(h.link.inputLen, 0);
-        QCOMPARE(h.link.written, QStringList { "AT+VCID=1\r" });
-        QVERIFY(h.view.captions.contains(kWaiting));
-        QVERIFY(h.view.log.startsWith("Activated:\r\n"));
-        QVERIFY(h.view.log.contains("Deactivated:\r\n"));
-        QVERIFY(QRegularExpression("^Activated:\\r\\n\\d\\d-\\d\\d-\\d{4}\\r\\n\\d\\d:\\d\\d:\\d\\d"
-                                   "\\r\\n\\+{7}\\r\\nDeactivated:")
-                    .match(h.view.log)
-                    .hasMatch());
-        // Switched off while waiting for a ring: beep, port closed, standing by.
-        QCOMPARE(h.sound.beeps, 1);
-        QVERIFY(!h.link.isOpen);
-        QCOMPARE(h.view.caption(), kStandingBy);
-        QCOMPARE(h.view.activateCaption, "&Activate");
-        QVERIFY(h.view.configAndPhonebookEnabled);
-        QCOMPARE(h.monitor.MonitorActive(), 0);
-        QCOMPARE(h.monitor.StopRequested(), 0);
-        QCOMPARE(h.end.ends, 0);
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char* name, const QStringList& steps, const char* outcome) {
+            QTest::newRow(name) << steps << QString(outcome);
+        };
+        const QString blocked = cid("5550001111");
+        const QStringList call { kOk, kRing };
+        row("OK after 5 ticks", { "tick 5", kOk }, "0/0 -");
+        row("no OK within 6 ticks", { "tick 6", kOk }, "ended");
+        row("OK as the very first text, then waiting", { kOk, "timer?", "look?" },
+            "0/0 - timer off &Deactivate -");
+        row("OK split over reads", { "\r\nO", "K\r", "\n" }, "0/0 -");
+        row("OK without LF, ok", { "OK\r", "\r\nok\r\n" }, "ended");
+        row("RING as the very first text", { kOk, "RING\r\n", cid(kN) }, "1/0 5551234567");
+        row("RING split over reads", { kOk, "NO CARRIER\r\nRI", "NG", "\r", "\n", cid(kN) },
+            "1/0 5551234567");
+        row("caller ID in the read of the ring", { kOk, kRing + cid(kN) }, "0/0 -");
+        row("caller ID 5 ticks after the ring", call + QStringList { "tick 5", cid(kN) },
+            "1/0 5551234567");
+        row("no caller ID within 6 ticks", call + QStringList { "tick 6", cid(kN) }, "0/0 -");
+        row("collecting on the 1st tick",
+            call + QStringList { "NMBR = ", "until text", "tick 1", kN }, "1/0 5551234567");
+        row("collection over on the 2nd tick",
+            call + QStringList { "NMBR = ", "until text", "tick 2", kN }, "1/0 0");
+        row("pause after BlockCall, 2 ticks",
+            call + QStringList { blocked, "until blocked", "tick 2", "timer?" }, "1/1 - timer on");
+        row("pause over after 3 ticks",
+            call + QStringList { blocked, "until blocked", "tick 3", "timer?" }, "1/1 - timer off");
+        row("timing out, 10 ticks",
+            call + QStringList { cid(kN), "until timing out", "tick 10", kRing, cid("5559876543") },
+            "1/0 5551234567");
+        row("timing out over after 11 ticks",
+            call + QStringList { cid(kN), "until timing out", "tick 11", kRing, cid("5559876543") },
+            "2/0 5559876543");
+        row("eleven digits", call + QStringList { "NMBR = 15551234567" }, "1/0 1555123456");
+        row("the later of two runs", call + QStringList { "5551234567 5559876543" },
+            "1/0 5559876543");
+        row("dashes", call + QStringList { "NMBR = 555-123-4567" }, "1/0 0");
+        row("nine digits", call + QStringList { "NMBR = 555123456" }, "1/0 0");
+        row("unformatted", call + QStringList { "MESG = 030132303530313534353535313233343536" },
+            "1/0 0301323035");
     }
 
-    void okLimit_data()
+    void callCycle()
     {
-        QTest::addColumn<int>("ticksBeforeOk");
-        QTest::addColumn<bool>("responding");
-        QTest::newRow("at once") << 0 << true;
-        QTest::newRow("after five ticks") << 5 << true;
-        QTest::newRow("after six ticks") << 6 << false;
+        QFETCH(QStringList, steps);
+        QFETCH(QString, outcome);
+        Harness h(steps);
+        h.state.BlockingEnabled = true;
+        h.state.Book.PhoneNumber(1) = QStringLiteral("5550001111");
+        h.state.Book.BlockFlag(1) = QStringLiteral("B");
+        h.monitor.Command1_Click();
+        const QString number = h.monitor.CallerNumber();
+        const QStringList summary { h.view.totalCalls + '/' + h.view.blockedCalls,
+            number.isEmpty() ? "-" : number };
+        QCOMPARE(h.end.ends ? QString("ended") : (summary + h.notes).join(' '), outcome);
+        QCOMPARE(
+            QStringList({ h.link.written.value(0), h.link.settings, h.view.captions.value(1) }),
+            QStringList({ "AT+VCID=1\r", "19200,N,8,1", "Halvoren activating caller ID" }));
+        // Switched off at the end, the monitor stops at its next check.
+        const bool ended = outcome == "ended";
+        QCOMPARE(h.view.messages, ended ? QStringList { "not responding" } : QStringList());
+        QCOMPARE(h.view.enabled, !ended);
+        QCOMPARE(h.sound.beeps, ended ? 0 : 1);
+        QCOMPARE(h.link.isOpen, ended);
+        QVERIFY(ended || h.monitor.StopRequested() == 0);
     }
 
-    void okLimit()
+    // One call against entries 1 to 5 ("number/flag", # the caller's number); every entry i has
+    // the picture /p/i.bmp and, unless "mute", the sound /w/i.wav. Outcome: the numbers in the
+    // book after the call | the log after the caller-ID entry | the sounds | the picture left.
+    void book_data()
     {
-        QFETCH(int, ticksBeforeOk);
-        QFETCH(bool, responding);
-        Harness h;
-        h.ticks(ticksBeforeOk).answerOk();
-        h.activate();
-        QCOMPARE(h.view.captions.contains(kWaiting + QString()), true);
-        QCOMPARE(h.end.ends, responding ? 0 : 1);
-        QCOMPARE(h.view.enabled, responding);
-        QCOMPARE(h.view.messages.contains(
-                     "This modem is not responding to V90 caller ID commands."),
-                 !responding);
-    }
-
-    void okLimit_okInTheSamePassAsTheTimeOutFails()
-    {
-        Harness h;
-        h.ticks(5).until([&h] { return h.view.timerEnabled; },
-                         [&h] {
-                             h.monitor.Timer1_Timer();
-                             h.link.send(kOk);
-                         });
-        h.activate();
-        QCOMPARE(h.end.ends, 1);
-    }
-
-    void okNeedsCrLf()
-    {
-        Harness h;
-        h.send("AT+VCID=1\r\r\nOK\r").send("ok\r\n").ticks(6);
-        h.activate();
-        QCOMPARE(h.end.ends, 1);
-    }
-
-    void recovery_data()
-    {
-        QTest::addColumn<QString>("commPort");
-        QTest::addColumn<bool>("openFails");
-        QTest::newRow("port in use") << "com3:" << true;
-        QTest::newRow("com10: selects port 0") << "com10:" << false;
-        QTest::newRow("no port") << "" << false;
-        QTest::newRow("not a digit") << "comX:" << false;
-    }
-
-    void recovery()
-    {
-        QFETCH(QString, commPort);
-        QFETCH(bool, openFails);
-        Harness h;
-        h.switchedOff = true;
-        h.state.CommPort = commPort;
-        h.link.openFails = openFails;
-        h.activate();
-        QCOMPARE(h.view.messages, QStringList { kPortInUse });
-        QCOMPARE(h.view.activateCaption, "&Activate");
-        QCOMPARE(h.view.caption(), kStandingBy);
-        QVERIFY(h.view.configAndPhonebookEnabled);
-        QCOMPARE(h.view.log.count("Deactivated:"), 1);
-        QCOMPARE(h.monitor.MonitorActive(), 0);
-        QCOMPARE(h.state.LogEntryCount, 2);
-        QCOMPARE(h.end.ends, 0);
-    }
-
-    void unpluggedWhileWaiting_recovers()
-    {
-        Harness h;
-        h.answerOk().then([&h] { h.link.unplug(); });
-        h.activate();
-        QCOMPARE(h.view.messages, QStringList { kPortInUse });
-        QCOMPARE(h.monitor.MonitorActive(), 0);
-    }
-
-    void longLogIsClearedOnClick_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<bool>("cleared");
-        QTest::newRow("32000") << 32000 << false;
-        QTest::newRow("32001") << 32001 << true;
-    }
-
-    void longLogIsClearedOnClick()
-    {
-        QFETCH(int, length);
-        QFETCH(bool, cleared);
-        Harness h;
-        h.view.log = QString(length, u'x');
-        h.link.openFails = true;
-        h.switchedOff = true;
-        h.activate();
-        QCOMPARE(h.view.log.startsWith("ClearedActivated:\r\n"), cleared);
-        QCOMPARE(h.view.log.startsWith(QString(length, u'x') + "Activated:"), !cleared);
-    }
-
-    void callWithText_isCountedLoggedAndAnnounced()
-    {
-        Harness h;
-        h.answerOk().ring(cid("5551234567")).waitOutRinging();
-        h.activate();
-        QCOMPARE(h.view.totalCalls, "1");
-        QCOMPARE(h.state.TotalCalls, 1);
-        QVERIFY(h.view.log.contains(cid("5551234567") + "\r\n++++++++\r\n" + kNoAssignment));
-        QCOMPARE(h.sound.played, QStringList { "/app/fail.wav" });
-        QVERIFY(h.view.captions.contains(kTimingOut));
-        // The port is closed after the ringing and reopened for the next call.
-        QCOMPARE(h.link.opens, 2);
-        QVERIFY(h.view.pictures.contains("/app/blank.bmp"));
-        QCOMPARE(h.state.LogEntryCount, 3);
-    }
-
-    void ringAlone_isNotCounted()
-    {
-        Harness h;
-        h.answerOk().send(kRing).ticks(6);
-        h.activate();
-        QCOMPARE(h.view.totalCalls, "0");
-        QCOMPARE(h.state.TotalCalls, 0);
-        QVERIFY(!h.view.log.contains("++++++++"));
-    }
-
-    void textSentWithTheRing_isDropped()
-    {
-        Harness h;
-        h.answerOk().send(kRing + cid("5551234567")).ticks(6);
-        h.activate();
-        QCOMPARE(h.view.totalCalls, "0");
-        QVERIFY(!h.view.log.contains("5551234567"));
-    }
-
-    void answerAndRingSplitOverReads_areFound()
-    {
-        Harness h;
-        // The search looks only at new text, so it must also look across the joins of reads.
-        h.send("AT+VCID=1\r\r\nO").send("K\r").send("\n");
-        h.send("NO CARRIER\r\nRI").send("NG").send("\r").send("\n");
-        h.until([&h] { return h.view.timerEnabled; }).send(cid("5551234567"));
-        h.until([&h] { return !h.state.ReceiveBuffer.isEmpty(); }).ticks(2).waitOutRinging();
-        h.activate();
-        QCOMPARE(h.end.ends, 0);
-        QCOMPARE(h.view.totalCalls, "1");
-    }
-
-    void collection_endsOnTheSecondTick()
-    {
-        Harness h;
-        h.answerOk().send(kRing);
-        h.until([&h] { return h.view.timerEnabled; }).send("NMBR = ");
-        h.until([&h] { return !h.state.ReceiveBuffer.isEmpty(); });
-        h.send("5551234567").ticks(1).send("LATE").ticks(1).send("TOO LATE").waitOutRinging();
-        h.activate();
-        QVERIFY(h.view.log.contains("NMBR = 5551234567LATE\r\n++++++++\r\n"));
-        QVERIFY(!h.view.log.contains("TOO LATE"));
-    }
-
-    void furtherRingsOfAHandledCall_areNotCounted()
-    {
-        Harness h;
-        h.answerOk().ring(cid("5551234567"));
-        h.send(kRing).ticks(5).send(kRing).ticks(6);
-        h.ring(cid("5559876543")).waitOutRinging();
-        h.activate();
-        QCOMPARE(h.view.totalCalls, "2");
-        QCOMPARE(h.view.log.count("++++++++\r\n" + kNoAssignment), 2);
-    }
-
-    void switchOffWhileTimingOut_stopsThere()
-    {
-        Harness h;
-        h.answerOk().ring(cid("5551234567")).ticks(3);
-        h.activate();
-        QCOMPARE(h.sound.beeps, 1);
-        QVERIFY(!h.link.isOpen);
-        QCOMPARE(h.view.caption(), kStandingBy);
-        QVERIFY(!h.view.pictures.contains("/app/blank.bmp"));
-    }
-
-    void switchOffWhileCollecting_leavesTheTimingOutCaption()
-    {
-        Harness h;
-        h.answerOk().send(kRing);
-        h.until([&h] { return h.view.timerEnabled; }).send(cid("5551234567"));
-        h.until([&h] { return !h.state.ReceiveBuffer.isEmpty(); }, [&h] {
-            h.switchedOff = true;
-            h.monitor.Command1_Click();
-        });
-        h.activate();
-        QCOMPARE(h.view.caption(), kTimingOut);
-        QCOMPARE(h.view.activateCaption, "&Activate");
-        QCOMPARE(h.view.log.count("Deactivated:"), 1);
-        QVERIFY(h.view.log.indexOf("Deactivated:") < h.view.log.indexOf("NMBR"));
-    }
-
-    void timerTicks_stayAtTheTop()
-    {
-        Harness h;
-        for (int i = 0; i < 40000; ++i)
-            h.monitor.Timer1_Timer();
-        QCOMPARE(h.monitor.TimerTicks(), 32767);
-    }
-
-    void parse_data()
-    {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QString>("options");
         QTest::addColumn<QString>("number");
-        QTest::newRow("formatted") << cid("5551234567") << "5551234567";
-        QTest::newRow("eleven digits") << "NMBR = 15551234567" << "1555123456";
-        QTest::newRow("second of two runs") << "5551234567 5559876543" << "5559876543";
-        QTest::newRow("later short run ignored") << "5551234567 1234" << "5551234567";
-        QTest::newRow("dashes") << "NMBR = 555-123-4567" << "";
-        QTest::newRow("nine digits") << "NMBR = 555123456" << "";
-        QTest::newRow("private") << "NMBR = P" << "";
-        QTest::newRow("message") << "MESG = 030132303530313534353535313233343536" << "0301323035";
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char* name, const char* book, const char* options,
+                             const QString& outcome, const QString& number = kN) {
+            QTest::newRow(name) << QString(book) << QString(options) << number << outcome;
+        };
+        const QString none = "|Above data has no assingnemt\r\n++++++++\r\n|/app/fail.wav|";
+        const QString added = "|The above data has been added\r\n";
+        const QString blocked = "|Phone number:\r\n#\r\nWas blocked.\r\n+++++++\r\n||";
+        row("in entry 2", ",#,,,", "", ",#,,,||/w/2.wav|/p/2.bmp");
+        row("only in entry 5", "1,2,3,4,#", "", "1,2,3,4,#||/w/5.wav|/p/5.bmp");
+        row("in entries 2 and 4", ",#,,#,", "", ",#,,#,||/w/2.wav|/p/2.bmp");
+        row("unknown", "1,,,,", "", "1,,,," + none);
+        row("entry without a sound", ",,#,,", "mute", ",,#,," + none + "/p/3.bmp");
+        row("the fixed caller number", "#,,,,", "", "#,,,,||/w/1.wav|",
+            CallMonitor::kFixedCallerNumber);
+        row("added to entry 2, found there", "1,,,,", "auto",
+            "1,#,,," + added + "|/w/2.wav|/p/2.bmp");
+        row("no number: 0 added", ",,,,", "auto", "0,,,," + added + none.mid(1), "P");
+        row("added to entry 5", "1,2,3,4,", "auto", "1,2,3,4,#" + added + "|/w/5.wav|/p/5.bmp");
+        row("all five taken", "1,2,3,4,5", "auto", "1,2,3,4,5" + none);
+        row("in entry 4, added to entry 2", "1,,3,#,", "auto",
+            "1,#,3,#," + added + "|/w/2.wav|/p/2.bmp");
+        row("blocked in entry 2", ",#/B,,,", "block", ",#,,," + blocked);
+        row("blocked in entry 5", "1,2,3,4,#/B", "block", "1,2,3,4,#" + blocked);
+        row("marked N", ",#/N,,,", "block", ",#,,,||/w/2.wav|/p/2.bmp");
+        row("blocking off", ",#/B,,,", "", ",#,,,||/w/2.wav|/p/2.bmp");
+        row("N in entry 1, B in entry 4", "#/N,,,#/B,", "block", "#,,,#," + blocked);
+        row("another number blocked", "1/B,#,,,", "block", "1,#,,,||/w/2.wav|/p/2.bmp");
+        row("no number, empty entry blocked", "1,,/B,,", "block", "1,,,," + blocked, "P");
+        row("blocked, never added", "1,,,,#/B", "auto block", "1,,,,#" + blocked);
     }
 
-    void parse()
+    void book()
     {
-        QFETCH(QString, text);
+        QFETCH(QString, book);
+        QFETCH(QString, options);
         QFETCH(QString, number);
-        Harness h;
-        h.state.ReceiveBuffer = text;
-        h.monitor.ParseCallerNumber();
-        QCOMPARE(h.monitor.CallerNumber(), number);
-    }
-
-    void announce_matchedEntryPlaysItsSoundAndShowsItsPicture()
-    {
-        Harness h;
-        h.fillBook(2, "5551234567", "N", "/pics/mum.bmp", "/wav/mum.wav");
-        h.view.loadablePictures << "/pics/mum.bmp";
+        QFETCH(QString, outcome);
+        Harness h({ kOk, kRing, cid(number) });
+        h.state.AutoUpdate = options.contains("auto");
+        h.state.BlockingEnabled = options.contains("block");
+        const QString n = number == "P" ? QString() : number;
+        const QStringList entries = book.replace('#', n).split(',');
+        for (int i = 1; i <= 5; ++i) {
+            h.state.Book.PhoneNumber(i) = entries.at(i - 1).section('/', 0, 0);
+            h.state.Book.BlockFlag(i) = entries.at(i - 1).section('/', 1);
+            h.state.Book.PictureFile(i) = QStringLiteral("/p/%1.bmp").arg(i);
+            if (!options.contains("mute"))
+                h.state.Book.WavFile(i) = QStringLiteral("/w/%1.wav").arg(i);
+        }
         h.view.minimized = true;
-        h.answerOk().ring(cid("5551234567")).ticks(1);
-        h.activate();
-        QCOMPARE(h.sound.played, QStringList { "/wav/mum.wav" });
-        QCOMPARE(h.view.picture, "/pics/mum.bmp");
-        QVERIFY(!h.view.log.contains(kNoAssignment));
-        QVERIFY(!h.view.minimized);
-    }
+        h.monitor.Command1_Click();
 
-    void announce_entryWithoutSound_logsNoAssignmentButShowsPicture()
-    {
-        Harness h;
-        h.fillBook(3, "5551234567", "", "/pics/x.jpg", "");
-        h.view.loadablePictures << "/pics/x.jpg";
-        h.answerOk().ring(cid("5551234567")).ticks(1);
-        h.activate();
-        QVERIFY(h.view.log.contains(kNoAssignment));
-        QCOMPARE(h.sound.played, QStringList { "/app/fail.wav" });
-        QCOMPARE(h.view.picture, "/pics/x.jpg");
-    }
-
-    void announce_firstMatchingEntryWins()
-    {
-        Harness h;
-        h.fillBook(2, "5551234567", "", "/pics/two.bmp", "/wav/two.wav");
-        h.fillBook(4, "5551234567", "", "/pics/four.bmp", "/wav/four.wav");
-        h.view.loadablePictures << "/pics/two.bmp" << "/pics/four.bmp";
-        h.answerOk().ring(cid("5551234567")).ticks(1);
-        h.activate();
-        QCOMPARE(h.sound.played, QStringList { "/wav/two.wav" });
-        QCOMPARE(h.view.pictures, QStringList { "/pics/two.bmp" });
-    }
-
-    void announce_fixedCallerClearsThePicture()
-    {
-        Harness h;
-        h.fillBook(1, CallMonitor::kFixedCallerNumber, "", "/pics/x.jpg", "/wav/x.wav");
-        h.view.loadablePictures << "/pics/x.jpg";
-        h.answerOk().ring(cid(CallMonitor::kFixedCallerNumber)).ticks(1);
-        h.activate();
-        QVERIFY(h.view.pictures.contains("/pics/x.jpg"));
-        QVERIFY(h.view.picture.isEmpty());
-    }
-
-    void announce_unloadablePictureLeavesTheBoxEmptyAndMonitoringOn()
-    {
-        Harness h;
-        h.fillBook(1, "5551234567", "", "/missing.bmp", "/wav/x.wav");
-        h.answerOk().ring(cid("5551234567")).waitOutRinging();
-        h.send(kRing).ticks(6);
-        h.activate();
-        QVERIFY(h.view.messages.isEmpty());
-        QVERIFY(h.view.pictures.contains("/missing.bmp"));
-        QCOMPARE(h.link.opens, 2);
-    }
-
-    void autoAdd_data()
-    {
-        QTest::addColumn<QStringList>("book");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("after");
-        QTest::addColumn<int>("addedLines");
-        QTest::addColumn<bool>("noAssignment");
-        QTest::newRow("first free entry, then matched there")
-            << QStringList { "5550000001", "", "", "", "" } << cid("5551234567")
-            << QStringList { "5550000001", "5551234567", "", "", "" } << 1 << true;
-        QTest::newRow("already in the book")
-            << QStringList { "5551234567", "", "", "", "" } << cid("5551234567")
-            << QStringList { "5551234567", "", "", "", "" } << 0 << true;
-        QTest::newRow("no number adds 0")
-            << QStringList { "", "", "", "", "" } << "NMBR = P"
-            << QStringList { "0", "", "", "", "" } << 1 << true;
-        QTest::newRow("in entry 4, added again to entry 2")
-            << QStringList { "5550000001", "", "5550000003", "5551234567", "" } << cid("5551234567")
-            << QStringList { "5550000001", "5551234567", "5550000003", "5551234567", "" } << 1
-            << true;
-        QTest::newRow("all entries full")
-            << QStringList { "1", "2", "3", "4", "5" } << cid("5551234567")
-            << QStringList { "1", "2", "3", "4", "5" } << 0 << true;
-    }
-
-    void autoAdd()
-    {
-        QFETCH(QStringList, book);
-        QFETCH(QString, text);
-        QFETCH(QStringList, after);
-        QFETCH(int, addedLines);
-        QFETCH(bool, noAssignment);
-        Harness h;
-        h.state.AutoUpdate = true;
-        for (int i = 1; i <= 5; ++i)
-            h.fillBook(i, book.at(i - 1));
-        h.answerOk().ring(text).ticks(1);
-        h.activate();
         QStringList numbers;
         for (int i = 1; i <= 5; ++i)
             numbers << h.state.Book.PhoneNumber(i);
-        QCOMPARE(numbers, after);
-        QCOMPARE(h.view.log.count(kAdded), addedLines);
-        QCOMPARE(h.view.log.contains(kNoAssignment), noAssignment);
-        if (addedLines)
-            QVERIFY(h.view.log.indexOf(kAdded) < h.view.log.indexOf(kNoAssignment));
-    }
-
-    void autoAdd_offNeverAdds()
-    {
-        Harness h;
-        h.answerOk().ring(cid("5551234567")).ticks(1);
-        h.activate();
-        QCOMPARE(h.state.Book.PhoneNumber(1), "");
-        QVERIFY(!h.view.log.contains(kAdded));
-    }
-
-    void blocking_data()
-    {
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<QStringList>("numbers");
-        QTest::addColumn<QStringList>("flags");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("blocked");
-        const QStringList none { "", "", "", "", "" };
-        QTest::newRow("marked B") << true << QStringList { "", "5551234567", "", "", "" }
-                                  << QStringList { "", "B", "", "", "" } << cid("5551234567") << true;
-        QTest::newRow("marked N") << true << QStringList { "", "5551234567", "", "", "" }
-                                  << QStringList { "", "N", "", "", "" } << cid("5551234567")
-                                  << false;
-        QTest::newRow("another number marked B")
-            << true << QStringList { "5550000000", "5551234567", "", "", "" }
-            << QStringList { "B", "N", "", "", "" } << cid("5551234567") << false;
-        QTest::newRow("lower-case b") << true << QStringList { "5551234567", "", "", "", "" }
-                                      << QStringList { "b", "", "", "", "" } << cid("5551234567")
-                                      << false;
-        QTest::newRow("blocking off") << false << QStringList { "", "5551234567", "", "", "" }
-                                      << QStringList { "", "B", "", "", "" } << cid("5551234567")
-                                      << false;
-        QTest::newRow("N in entry 1, B in entry 4")
-            << true << QStringList { "5551234567", "", "", "5551234567", "" }
-            << QStringList { "N", "", "", "B", "" } << cid("5551234567") << true;
-        QTest::newRow("empty number vs empty entry marked B")
-            << true << none << QStringList { "", "", "B", "", "" } << "NMBR = P" << true;
-    }
-
-    void blocking()
-    {
-        QFETCH(bool, enabled);
-        QFETCH(QStringList, numbers);
-        QFETCH(QStringList, flags);
-        QFETCH(QString, text);
-        QFETCH(bool, blocked);
-        Harness h;
-        h.state.BlockingEnabled = enabled;
-        h.view.minimized = true;
-        for (int i = 1; i <= 5; ++i)
-            h.fillBook(i, numbers.at(i - 1), flags.at(i - 1));
-        h.answerOk().ring(text);
-        // The pause after the blocking check, then the ringing of an announced call.
-        h.ticks(enabled ? 3 : 0);
-        if (!blocked)
-            h.waitOutRinging();
-        h.activate();
+        const QString entry = cid(number) + "\r\n++++++++\r\n";
+        QVERIFY2(h.view.log.contains(entry), qPrintable(h.view.log));
+        QCOMPARE(QStringList({ numbers.join(','), h.view.log.section(entry, 1),
+                                 h.sound.played.join(' '), h.view.picture })
+                     .join('|'),
+            outcome.replace('#', n));
+        const bool blocked = outcome.contains("Was blocked.");
         QCOMPARE(h.link.written.contains("ATDT1\r"), blocked);
-        QCOMPARE(h.view.blockedCalls, blocked ? "1" : "0");
-        QCOMPARE(h.view.totalCalls, "1");
-        QCOMPARE(h.view.log.contains("Was blocked."), blocked);
-        QCOMPARE(h.sound.played.isEmpty(), blocked);
+        QCOMPARE(h.view.totalCalls + ' ' + h.view.blockedCalls, blocked ? "1 1" : "1 0");
         QCOMPARE(h.view.minimized, blocked);
-        if (blocked) {
-            const QString number = text.startsWith("NMBR = P") ? QString() : "5551234567";
-            QVERIFY(h.view.log.contains("++++++++\r\nPhone number:\r\n" + number
-                                        + "\r\nWas blocked.\r\n+++++++\r\n"));
-            // The port stays open after a blocked call: no reopening.
-            QCOMPARE(h.link.opens, 1);
-        }
+    }
+
+    // The Activate click with the port setting and the log's length. Outcome: the port
+    // selected, where the activation entry starts, the message shown.
+    void activate_data()
+    {
+        QTest::addColumn<QString>("commPort");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<int>("logLength");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("com3: selects port 3") << "com3:" << false << 0 << "3 0 ";
+        QTest::newRow("com9: selects port 9") << "com9:" << false << 0 << "9 0 ";
+        QTest::newRow("com10: selects port 0, 32000 characters stay")
+            << "com10:" << false << 32000 << "0 32000 port in use";
+        QTest::newRow("port in use, 32001 characters cleared")
+            << "com3:" << true << 32001 << "3 7 port in use";
+        QTest::newRow("no port") << "" << false << 0 << "-1 0 port in use";
+        QTest::newRow("not a digit") << "comX:" << false << 0 << "-1 0 port in use";
+    }
+
+    void activate()
+    {
+        QFETCH(QString, commPort);
+        QFETCH(bool, busy);
+        QFETCH(int, logLength);
+        QFETCH(QString, outcome);
+        Harness h({ kOk });
+        h.state.CommPort = commPort;
+        h.link.openFails = busy;
+        h.view.log = QString(logLength, u'x');
+        h.monitor.Command1_Click();
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(h.link.commPort)
+                     .arg(h.view.log.indexOf("Activated:\r\n"))
+                     .arg(h.view.messages.join(' ')),
+            outcome);
+        // Recovered, or switched off: standing by after the deactivation entry.
+        QCOMPARE(
+            h.view.activateCaption + ' ' + h.view.caption(), "&Activate Halvoren 1.5 standing by");
+        QVERIFY(h.view.configAndPhonebookEnabled && h.view.log.endsWith("+++++++\r\n"));
+        QCOMPARE(h.view.log.count("Deactivated:"), 1);
     }
 };
 

@@ -12,7 +12,7 @@ class ModemSim
 {
 public:
     ModemSim();
-    ~ModemSim();
+    ~ModemSim() { stop(); }
     ModemSim(const ModemSim&) = delete;
     ModemSim& operator=(const ModemSim&) = delete;
 
@@ -30,13 +30,13 @@ public:
     QString waitFor(const QString& prefix, int timeoutMs = 10000);
     // Every event line so far, oldest first ("ready ...", "rx ATV1Q0", "ring 1", ...).
     QStringList events();
+    // The program's caller-ID command has reached the modem.
+    bool answered() { return events().contains(QStringLiteral("rx AT+VCID=1")); }
 
     // Ends the simulator: "quit", then a terminate signal if it does not go.
     void stop();
 
 private:
-    void readEvents();
-
     QProcess m_process;
     QByteArray m_partial;
     QStringList m_events;

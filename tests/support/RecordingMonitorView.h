@@ -1,6 +1,12 @@
 #pragma once
 
+#include "RecordingProgramEnd.h"
+#include "RecordingSound.h"
+#include "ScriptedPump.h"
+#include "ScriptedSerialLink.h"
+#include "monitor/CallMonitor.h"
 #include "monitor/MonitorView.h"
+#include "state/AppState.h"
 
 #include <QStringList>
 
@@ -11,8 +17,8 @@ public:
     QString logText() const override { return log; }
     void setLogText(const QString& text) override { log = text; }
     void appendLog(const QString& text) override { log += text; }
-    void focusLog() override { ++logFocused; }
-    void showLogEnd() override { ++logEndShown; }
+    void focusLog() override { }
+    void showLogEnd() override { }
 
     void setCaption(const QString& text) override { captions << text; }
     void restoreIfMinimized() override { minimized = false; }
@@ -25,37 +31,39 @@ public:
     QString blockedCallsCaption() const override { return blockedCalls; }
     void setBlockedCallsCaption(const QString& text) override { blockedCalls = text; }
 
-    bool showPicture(const QString& file) override
-    {
-        pictures << file;
-        picture = loadablePictures.contains(file) ? file : QString();
-        return !picture.isEmpty();
-    }
+    bool showPicture(const QString& file) override { return !(picture = file).isNull(); }
     void clearPicture() override { picture.clear(); }
-
     void setTimerEnabled(bool value) override { timerEnabled = value; }
 
-    void showPortInUse() override { messages << QStringLiteral("The modem port is currently in use."); }
-    void showNotResponding() override
+    // Which of the monitor's two messages was shown.
+    void showPortInUse() override { messages << QStringLiteral("port in use"); }
+    void showNotResponding() override { messages << QStringLiteral("not responding"); }
+
+    QString caption() const { return captions.value(captions.size() - 1); }
+
+    QString log, picture;
+    QString activateCaption = QStringLiteral("&Activate");
+    QString totalCalls = QStringLiteral("0"), blockedCalls = QStringLiteral("0");
+    QStringList captions, messages;
+    bool minimized = false, enabled = true, configAndPhonebookEnabled = true, timerEnabled = false;
+};
+
+// The call monitor over the recording view, a scripted port and a scripted pump; "com3:" and
+// "AT+VCID=1" configured, the program's folder "/app".
+struct MonitorRig
+{
+    MonitorRig()
     {
-        messages << QStringLiteral("This modem is not responding to V90 caller ID commands.");
+        state.AppPath = QStringLiteral("/app");
+        state.CommPort = QStringLiteral("com3:");
+        state.CallerIdCommand = QStringLiteral("AT+VCID=1");
     }
 
-    QString caption() const { return captions.isEmpty() ? QString() : captions.last(); }
-
-    QString log;
-    int logFocused = 0;
-    int logEndShown = 0;
-    QStringList captions;
-    bool minimized = false;
-    bool enabled = true;
-    QString activateCaption = QStringLiteral("&Activate");
-    bool configAndPhonebookEnabled = true;
-    QString totalCalls = QStringLiteral("0");
-    QString blockedCalls = QStringLiteral("0");
-    QStringList pictures;
-    QStringList loadablePictures;
-    QString picture;
-    bool timerEnabled = false;
-    QStringList messages;
+    AppState state;
+    RecordingMonitorView view;
+    ScriptedSerialLink link;
+    ScriptedPump pump;
+    RecordingSound sound;
+    RecordingProgramEnd end;
+    CallMonitor monitor { state, view, link, pump, sound, end };
 };

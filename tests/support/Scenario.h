@@ -1,52 +1,61 @@
 #pragma once
 
-#include <QObject>
-#include <QStringList>
-#include <QTimer>
+#include "TestApp.h"
+#include "windows/main/Form1.h"
+
+#include <QLabel>
+#include <QPushButton>
 #include <deque>
 #include <functional>
 
-// Drives a test from inside the program's own event handling. A procedure such as the Activate
-// click runs its loop until it is switched off, so a test cannot wait outside it: instead the
-// scenario's steps run from a polling timer while the procedure yields. Each step waits for its
-// condition, then acts. A watchdog gives up after a time limit so a stuck program fails the test
-// instead of hanging it.
-class Scenario : public QObject
+class ModemSim;
+
+// Drives a test from inside the program's own event handling: a click such as Activate returns
+// only when its loop ends, so the steps run from a polling timer while it yields. Each step waits
+// for its condition, then acts.
+struct Scenario
 {
-    Q_OBJECT
-
-public:
-    explicit Scenario(int timeLimitMs = 20000);
-
-    Scenario& until(
-        std::function<bool()> condition, std::function<void()> action = [] {},
-        const QString& description = {});
-    Scenario& then(std::function<void()> action);
-    // Waits this long from the moment the step is reached.
-    Scenario& pause(int ms);
-
-    // Runs `procedure` (e.g. a click that only returns once monitoring stops) with the steps
-    // running meanwhile. `onTimeOut` runs when the time limit passes, to make the procedure return.
-    void run(const std::function<void()>& procedure, const std::function<void()>& onTimeOut);
-
-    bool finished() const { return m_steps.empty(); }
-    // The step that was still waiting when the time limit passed, or "".
-    QString stuckAt() const { return m_stuckAt; }
-
-private:
     struct Step
     {
-        std::function<bool()> condition;
-        std::function<void()> action;
-        QString description;
+        std::function<bool()> when;
+        std::function<void()> then;
+        QString what = {};
     };
+    // Runs `procedure` with the steps running meanwhile; after `limitMs` runs `onTimeOut`, which
+    // must make it return. True when every step ran.
+    bool run(const std::function<void()>& procedure, const std::function<void()>& onTimeOut,
+        int limitMs = 30000);
 
-    void poll();
+    std::deque<Step> steps;
+};
 
-    std::deque<Step> m_steps;
-    QTimer m_poll;
-    QTimer m_watchdog;
-    QString m_stuckAt;
-    std::function<void()> m_onTimeOut;
-    bool m_acting = false;
+// The program started in a temporary folder, configured for port 1 ("com1:") with blocking on,
+// with 5551234567 (picture ann.bmp of 7 x 5 pixels, sound ann.wav) in entry 1 and 5550001111
+// marked blocked in entry 2.
+struct ProgramRig
+{
+    // Without `configured` the folder is empty: a first run.
+    explicit ProgramRig(int tickMs, bool autoUpdate = false, bool configured = true);
+
+    QString log() const { return form1->logText(); }
+    // Label2(0) and Label2(1): "total blocked".
+    QString counters() const { return form1->Label2[0]->text() + ' ' + form1->Label2[1]->text(); }
+    bool monitoring() const { return form1->Command1->text() == QLatin1String("&Deactivate"); }
+    // The monitor waits for a ring, once the modem has taken the caller-ID command.
+    bool waitingForRing(bool modemAnswered) const;
+    // Clicks Activate and plays `steps` until the monitor returns; false if a step never came.
+    // A step is "condition: action". Conditions: "waiting" (for a ring, the modem having taken
+    // the caller-ID command since the click); "ringing" (a ring seen, Timer1 running); "timing
+    // out"; "settled" (waiting, half a second after the step before); "about" (the About box is
+    // up); "enabled" (the main window); "counters T B"; "modem EVENT"; "buffer TEXT" (received,
+    // not yet consumed). Actions: "Deactivate" (keeps the log in lastLog first); "double click"
+    // (two clicks on Command1 close together); "About", "About OK" (open and close the About
+    // box); else a modem-sim command.
+    bool play(ModemSim& modem, const QStringList& steps);
+    // Clicks Activate and runs `scenario` until the monitor returns; false if a step never ran.
+    bool activate(Scenario& scenario);
+
+    TestApp app;
+    Form1* form1 = nullptr;
+    QString lastLog;
 };

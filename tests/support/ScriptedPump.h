@@ -3,6 +3,7 @@
 #include "platform/EventPump.h"
 
 #include <functional>
+#include <stdexcept>
 
 // Yields by running the test's script instead of the event loop: each yield is one step in
 // which the test may deliver port data, timer ticks or clicks.
@@ -18,5 +19,11 @@ public:
     int maxYields = 1000000;
 
 private:
-    void step();
+    void step()
+    {
+        if (++yields > maxYields)
+            throw std::logic_error("ScriptedPump: too many yields, the loop under test never ends");
+        if (onYield)
+            onYield();
+    }
 };

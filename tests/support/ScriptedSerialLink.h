@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/SerialLink.h"
+#include "state/RuntimeError.h"
 
 #include <QStringList>
-
 #include <deque>
 
 // A modem port in memory: the test queues what the modem sends, one chunk per read, and reads
@@ -15,24 +15,47 @@ public:
     void setSettings(const QString& value) override { settings = value; }
     void setInputLen(int length) override { inputLen = length; }
     bool portOpen() const override { return isOpen; }
-    void open() override;
-    void close() override;
-    void output(const QString& text) override;
-    QString input() override;
+    void open() override
+    {
+        failIf(isOpen || openFails || unplugged || commPort < 1);
+        isOpen = true;
+        ++opens;
+    }
+    void close() override
+    {
+        isOpen = false;
+        incoming.clear();
+        ++closes;
+    }
+    void output(const QString& text) override
+    {
+        failIf(!isOpen || unplugged);
+        written << text;
+    }
+    QString input() override
+    {
+        failIf(!isOpen || unplugged);
+        const QString chunk = incoming.empty() ? QString() : incoming.front();
+        if (!incoming.empty())
+            incoming.pop_front();
+        return chunk;
+    }
 
     // What the modem sends next; delivered by one read each.
     void send(const QString& chunk) { incoming.push_back(chunk); }
     // The modem goes away: further reads and writes fail.
     void unplug() { unplugged = true; }
 
-    int commPort = -1;
+    int commPort = -1, inputLen = -1, opens = 0, closes = 0;
+    bool isOpen = false, openFails = false, unplugged = false;
     QString settings;
-    int inputLen = -1;
-    bool isOpen = false;
-    bool openFails = false;
-    bool unplugged = false;
-    int opens = 0;
-    int closes = 0;
     QStringList written;
     std::deque<QString> incoming;
+
+private:
+    static void failIf(bool failed)
+    {
+        if (failed)
+            throw RuntimeError(QStringLiteral("Port not available"));
+    }
 };

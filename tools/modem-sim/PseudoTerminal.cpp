@@ -73,14 +73,19 @@ std::string PseudoTerminal::read()
 void PseudoTerminal::write(const std::string& bytes)
 {
     std::size_t done = 0;
-    while (m_control >= 0 && done < bytes.size()) {
-        const ssize_t count = ::write(m_control, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
+    while (done < bytes.size()) {
+        const std::size_t count = writeSome(bytes.data() + done, bytes.size() - done);
+        if (count == 0)
             break;
-        done += static_cast<std::size_t>(count);
+        done += count;
     }
+}
+
+std::size_t PseudoTerminal::writeSome(const char* bytes, std::size_t size)
+{
+    ssize_t count = -1;
+    while (m_control >= 0 && (count = ::write(m_control, bytes, size)) < 0 && errno == EINTR) { }
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 void PseudoTerminal::unplug()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // A pseudo-terminal whose terminal side is the modem's serial device as the program sees it.
@@ -27,6 +28,8 @@ public:
     // Sends bytes to the program. Like a real line, bytes the program's full input queue cannot
     // take are lost rather than waited for.
     void write(const std::string& bytes);
+    // Sends what the program's input queue takes of `bytes` now; returns how many that was.
+    std::size_t writeSome(const char* bytes, std::size_t size);
     // The device goes away: the program's open port hangs up and the link disappears.
     void unplug();
 

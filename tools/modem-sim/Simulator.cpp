@@ -3,6 +3,7 @@
 #include "Escapes.h"
 #include "TextNumber.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -92,8 +93,9 @@ int Simulator::run()
         if (m_quit || commandsFinished(now))
             break;
 
+        const bool flooding = !m_flood.empty() && !m_floodHeld;
         pollfd fds[3] = { { g_signalPipe[0], POLLIN, 0 }, { m_input.pollFd(), POLLIN, 0 },
-            { -1, POLLIN, 0 } };
+            { -1, static_cast<short>(flooding ? POLLIN | POLLOUT : POLLIN), 0 } };
         if (m_controlPausedUntil && now >= *m_controlPausedUntil)
             m_controlPausedUntil.reset();
         if (!m_controlPausedUntil)
@@ -112,11 +114,13 @@ int Simulator::run()
             break;
         if (fds[1].revents != 0)
             m_input.readAvailable();
+        if ((fds[2].revents & POLLOUT) != 0)
+            flood();
         if ((fds[2].revents & POLLIN) != 0) {
             const std::string bytes = m_terminal.read();
             if (!bytes.empty())
                 m_modem.receive(bytes, Clock::now());
-        } else if (fds[2].revents != 0) {
+        } else if ((fds[2].revents & ~POLLOUT) != 0) {
             m_controlPausedUntil = Clock::now() + kHangupPause;
         }
     }
@@ -160,6 +164,17 @@ void Simulator::execute(const std::string& line, CommandSource& source, Clock::t
         m_modem.setRingsPerCall(*number);
     } else if (command == "send" && !rest.empty()) {
         m_terminal.write(Escapes::decode(rest));
+    } else if (command == "flood" && rest == "on") {
+        m_floodHeld = false;
+    } else if (command == "flood" && TextNumber::parse(split(rest).first).value_or(0) > 0
+        && !split(rest).second.empty()) {
+        const std::string text = Escapes::decode(split(rest).second);
+        m_flood.clear();
+        while (m_flood.size() < 4096)
+            m_flood += text;
+        m_floodSize = static_cast<std::uint64_t>(*TextNumber::parse(split(rest).first));
+        m_floodSent = 0;
+        m_floodHeld = false;
     } else if (command == "wait" && number) {
         source.pauseUntil(now + std::chrono::milliseconds(*number));
     } else if (command == "await" && !rest.empty()) {
@@ -177,6 +192,29 @@ void Simulator::execute(const std::string& line, CommandSource& source, Clock::t
         m_quit = true;
     } else {
         std::fprintf(stderr, "modem-sim: bad command: %s\n", line.c_str());
+    }
+}
+
+void Simulator::flood()
+{
+    const std::uint64_t half = m_floodSize / 2;
+    while (!m_floodHeld && m_floodSent < m_floodSize) {
+        const std::size_t at = m_floodSent % m_flood.size();
+        const std::uint64_t until = m_floodSent < half ? half : m_floodSize;
+        const std::size_t sent = m_terminal.writeSome(m_flood.data() + at,
+            static_cast<std::size_t>(
+                std::min<std::uint64_t>(m_flood.size() - at, until - m_floodSent)));
+        if (sent == 0)
+            return;
+        m_floodSent += sent;
+        if (m_floodSent == half) {
+            m_floodHeld = true;
+            emit("flood half");
+        }
+    }
+    if (m_floodSent == m_floodSize) {
+        m_flood.clear();
+        emit("flooded");
     }
 }
 

@@ -6,6 +6,7 @@
 #include "PseudoTerminal.h"
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,7 @@ private:
     std::optional<Clock::time_point> nextDeadline() const;
     bool commandsFinished(Clock::time_point now) const;
     void emit(const std::string& line) const;
+    void flood();
 
     Options m_options;
     PseudoTerminal m_terminal;
@@ -38,4 +40,9 @@ private:
     std::optional<CommandSource> m_script;
     std::optional<Clock::time_point> m_controlPausedUntil;
     bool m_quit = false;
+    // The text of a running flood, repeated into a block; how much of it is sent and its size.
+    std::string m_flood;
+    std::uint64_t m_floodSent = 0;
+    std::uint64_t m_floodSize = 0;
+    bool m_floodHeld = false;
 };
