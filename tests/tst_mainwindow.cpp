@@ -1,9 +1,7 @@
 #include "app/Fr.h"
 #include "app/Halvoren.h"
 #include "state/DataStore.h"
-#include "state/RuntimeError.h"
 #include "support/ModalAnswer.h"
-#include "support/ModemSim.h"
 #include "support/ScriptedPump.h"
 #include "support/ScriptedSerialLink.h"
 #include "support/TestApp.h"
@@ -54,23 +52,20 @@ class PortRack : public ScriptedSerialLink
 public:
     void open() override
     {
-        attempted << commPort;
-        if (!replies.contains(commPort))
-            throw RuntimeError(QStringLiteral("Invalid port number"));
+        openFails = !replies.contains(commPort);
+        unplugged = false;
         ScriptedSerialLink::open();
     }
 
     void output(const QString& text) override
     {
+        unplugged = replies.value(commPort) == QStringList { "!" };
         ScriptedSerialLink::output(text);
-        if (replies.value(commPort).value(0) == "!")
-            throw RuntimeError(QStringLiteral("Device I/O error"));
         for (const QString& chunk : replies.value(commPort))
             incoming.push_back(chunk.startsWith('@') ? QString() : chunk);
     }
 
     QMap<int, QStringList> replies;
-    QList<int> attempted;
 };
 
 } // namespace
@@ -86,7 +81,6 @@ private:
     std::unique_ptr<TestApp> m_app;
     Form1* m_form1 = nullptr;
     QTemporaryDir m_tree;
-    const QString m_startFolder = QDir::currentPath();
 
     FormRegistry& forms() { return m_app->app().context().forms; }
     AppState& state() { return m_app->app().state(); }
@@ -125,9 +119,9 @@ private:
     }
 
     // One action in the editor as a person takes it: "Text1=12a" clicks into the box and types
-    // over its text, "type:34b" types into the focused control, "press:Command6" presses a
-    // button and lets go over the message box, "tab", "alt:a", "down:3", "up", "open",
-    // "noport", or a control's name to click it.
+    // over its text, "press:Command6" presses a
+    // button and lets go over the message box, "tab", "alt:a", "down:3", "up", or a
+    // control's name to click it.
     void act(const QString& action)
     {
         const QString name = action.section(QRegularExpression("[=:]"), 0, 0);
@@ -136,18 +130,16 @@ private:
         // A message box hands the activation back through the event loop.
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QPointer<QAbstractButton> button = c<QAbstractButton>(name == "press" ? arg : name);
-        for (QAbstractButton* keyed : editor.findChildren<QAbstractButton*>()) {
-            if (name == "alt" && keyed->text().contains("&" + arg, Qt::CaseInsensitive))
-                button = keyed;
-        }
+        for (QAbstractButton* keyed : editor.findChildren<QAbstractButton*>())
+            button = name == "alt" && keyed->text().contains("&" + arg, Qt::CaseInsensitive)
+                ? keyed
+                : button.data();
         auto* bar = c<QScrollBar>("VScroll1");
         if (action.contains('=')) {
             QTest::mouseClick(c<QLineEdit>(name), Qt::LeftButton);
             QVERIFY(QTest::qWaitForWindowActive(&editor));
             qobject_cast<QLineEdit*>(QApplication::focusWidget())->selectAll();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-            QTest::keyClicks(QApplication::focusWidget(), arg);
-        } else if (name == "type") {
             QTest::keyClicks(QApplication::focusWidget(), arg);
         } else if (name == "tab") {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -160,10 +152,6 @@ private:
         } else if (name == "press") {
             QTest::mousePress(button, Qt::LeftButton);
             QTest::mouseRelease(&editor, Qt::LeftButton, {}, QPoint(2, 2));
-        } else if (name == "open") {
-            window("Phonebook");
-        } else if (name == "noport") {
-            state().CommPort.clear();
         } else {
             QTest::mouseClick(button, Qt::LeftButton);
         }
@@ -179,6 +167,8 @@ private slots:
         QVERIFY(QDir(m_tree.path()).mkpath("sub"));
         for (const char* name : { "a.wav", "B.WAV", "c.bmp", "d.jpg", "e.txt", "sub/f.wav" })
             QVERIFY(QFile(m_tree.filePath(name)).open(QIODevice::WriteOnly));
+        // The file locator starts in the process's folder.
+        QDir::setCurrent(m_tree.path());
     }
 
     void init() { m_app = std::make_unique<TestApp>(); }
@@ -187,13 +177,12 @@ private slots:
     {
         m_app.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QDir::setCurrent(m_startFolder);
     }
 
     // Per window: its caption and its controls' ("control=caption|..."); the order the Tab key
     // walks with every control enabled (Save stays disabled in the editor, as leaving the wav box
-    // jumps to it); its bold controls, "_" for underlined; and a button that Return, Enter and
-    // Space press.
+    // jumps to it; option buttons take the Tab key at the selected one); its bold controls, "_"
+    // for underlined; and a button that Return, Enter and Space press.
     void windows_data()
     {
         QTest::addColumn<QString>("spec");
@@ -205,7 +194,7 @@ private slots:
                "#Label1[0] Label2[0] Label1[1] Label2[1] Command7 Text1#Command2";
         QTest::newRow("Form4") << "=About Halvoren 1.5|Command1=&OK|Label1=Halvoren 1.5|Label2[0]="
                                   "Caller ID software for your V.90 modem|Label3=Shareware "
-                                  "version##_Label3#Command1";
+                                  "version#Command1#_Label3#Command1";
         QTest::newRow("Form2")
             << "= Halvoren 1.5 configuration menu|Command3=&Done|Command1=Phonebook|Command2="
                "&Cancel|Command8=?|Command7=&Save config|Command4=&Detect|Label4=Modem Comm "
@@ -227,7 +216,7 @@ private slots:
                "agree to the \nfollowing:\n1.Neither the programmer, testing personnel nor "
                "\nsoftware distributers are responsible for any problems \nthat may arise from "
                "running it.\n2.You the user of this software may not modify the \nsoftware "
-               "product or re-distribute it in any modified \nform.\n###Command1";
+               "product or re-distribute it in any modified \nform.\n#Option3 Command1##Command1";
     }
 
     void windows()
@@ -254,11 +243,10 @@ private slots:
         const QStringList order = part[0].split(' ', Qt::SkipEmptyParts);
         for (const QString& name : order)
             form->findChild<QWidget*>(name)->setEnabled(true);
+        form->findChild<QWidget*>(order[0])->setFocus();
         QStringList walked;
-        for (int i = 0; i <= order.size() && !order.isEmpty(); ++i) {
-            QWidget* focused
-                = i ? QApplication::focusWidget() : form->findChild<QWidget*>(order[0]);
-            focused->setFocus();
+        for (int i = 0; i <= order.size(); ++i) {
+            QWidget* focused = QApplication::focusWidget();
             QTest::keyClick(focused, Qt::Key_Tab);
             walked << (focused->parentWidget()->isWindow() ? focused : focused->parentWidget())
                           ->objectName();
@@ -284,11 +272,6 @@ private slots:
             QVERIFY2(clicks.count() == 1, qPrintable(QString::number(key, 16)));
         }
         QVERIFY(!c<QLabel>("Image1")->pixmap().isNull() && !m_form1->Image1->pixmap().isNull());
-        const QString credits
-            = forms().form4().Label2[1]->text() + '|' + forms().form4().Label2[2]->text();
-        QVERIFY(QRegularExpression("^Programming:\\S.*\\|Testing:  \\S[^/]*/\\S")
-                    .match(credits)
-                    .hasMatch());
     }
 
     // While the About box or the configuration window is open its opener looks as before, a
@@ -320,8 +303,6 @@ private slots:
         QVERIFY(opened && QTest::qWaitForWindowActive(opened));
         QTest::mouseClick(opener->findChild<QPushButton*>(names[4]), Qt::LeftButton);
         opener->close();
-        QCloseEvent closing;
-        QApplication::sendEvent(opener, &closing);
         QVERIFY(opener->isVisible() && ends() == 0);
         QCOMPARE(opener->grab().toImage(), before);
 
@@ -335,30 +316,49 @@ private slots:
         QCOMPARE(ends(), 1);
     }
 
-    // The editor is owned by the window whose button opened it; its save unloads the
+    // Through the configuration window. The editor is owned by the window whose button opened
+    // it, and shows paths the program puts into its boxes from their start. Save config, enabled
+    // as a detection leaves it, refuses exactly "No Port Selected" typed over the port box,
+    // writes whatever else is typed and keeps the port in memory. The editor's save unloads the
     // configuration window while that waits in its Phonebook procedure.
-    void editorOwnerAndSave()
+    void throughTheConfigurationWindow()
     {
-        start("5551111|N||/w.wav;5552222|B||");
+        const QString path = QStringLiteral(HALVOREN_ASSETS_DIR) + QString("/.").repeated(60);
+        start("1||" + path + "/blank.bmp|" + path);
         QList<QWindow*> owners;
-        ModalAnswer<Phonebook> editor(
-            [&](Phonebook& shown) {
-                owners << shown.windowHandle()->transientParent();
-                QTest::mouseClick(
-                    shown.findChild<QPushButton*>(owners.size() == 1 ? "Command2" : "Command3"),
-                    Qt::LeftButton);
-            },
-            2);
+        int cursors = 0;
+        const auto answer = [&](Phonebook& shown) {
+            owners << shown.windowHandle()->transientParent();
+            cursors += c<QLineEdit>("Text2")->cursorPosition()
+                + c<QLineEdit>("Text3")->cursorPosition() + c<QLabel>("Image2")->pixmap().isNull();
+            QTest::mouseClick(
+                c<QPushButton>(owners.size() == 1 ? "Command2" : "Command3"), Qt::LeftButton);
+        };
+        ModalAnswer<Phonebook> editor(answer, 2);
         QTest::mouseClick(m_form1->Command8, Qt::LeftButton);
         QTest::mouseClick(m_form1->Command3, Qt::LeftButton);
         QPointer<Form2> config = forms().loadedForm2();
         QVERIFY(QTest::qWaitForWindowActive(config));
+        config->Command7->setEnabled(true);
+        QStringList seen;
+        for (const char* typed : { "No Port Selected", "No port selected" }) {
+            config->Combo1->clearEditText();
+            QTest::keyClicks(config->Combo1, typed);
+            QTest::keyClick(config->Combo1, Qt::Key_S, Qt::AltModifier);
+            QTRY_VERIFY(!config->Command7->isDown());
+            seen << QString(m_app->readFile("cconfig.ini"))
+                        .remove("\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n")
+                 << messages().texts().join(',') << config->Label3->text().section("\r\n", 0, 0);
+        }
+        QCOMPARE(seen.join('|'),
+            "com2:|Please select a comm port|You can re-detect your communication ports if you "
+            "wish.|No port selected|Please select a comm port|Halvoren is ready to continue");
+        QVERIFY(state().CommPort == "com2:"
+            && messages().shown.front().icon == MessageIcon::Exclamation);
         QTest::mouseClick(config->Command1, Qt::LeftButton);
         QCOMPARE(owners, QList<QWindow*>({ m_form1->windowHandle(), config->windowHandle() }));
+        QCOMPARE(cursors, 0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(m_app->readFile("phone.ini"),
-            "+\r\n5551111\r\nN\r\n\r\n/w.wav\r\n+\r\n5552222\r\nB\r\n\r\n\r\n"
-                + QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(3));
         QVERIFY(!forms().loadedPhonebook() && !config && m_form1->isVisible()
             && m_form1->isFormEnabled());
     }
@@ -366,8 +366,6 @@ private slots:
     void mainWindowCommands()
     {
         start();
-        QTest::mouseClick(m_form1->Command5, Qt::LeftButton);
-        QCOMPARE(m_app->readFile("ccalls.log"), "\r\n");
         m_form1->appendLog(QStringLiteral("RING\r\n"));
         m_form1->setTotalCallsCaption(QStringLiteral("3"));
         m_form1->setBlockedCallsCaption(QStringLiteral("1"));
@@ -377,31 +375,20 @@ private slots:
         QTest::mouseClick(m_form1->Command6, Qt::LeftButton);
         QVERIFY(QFileInfo(m_app->platform().printedPdf()).size() > 0);
         QTest::mouseClick(m_form1->Command2, Qt::LeftButton);
-        QCOMPARE(
-            m_form1->Text1->toPlainText() + m_form1->Label2[0]->text() + m_form1->Label2[1]->text(),
-            "00");
-        QCOMPARE(state().TotalCalls + state().LogEntryCount, 0);
+        const int counts = state().TotalCalls + state().LogEntryCount;
+        QCOMPARE(m_form1->logText() + m_form1->Label2[0]->text() + m_form1->Label2[1]->text()
+                + QString::number(counts),
+            "000");
         QTest::mouseClick(m_form1->Command4, Qt::LeftButton);
         QCOMPARE(m_app->platform().launcher.openedFiles, { m_app->path("readme.txt") });
-        QVERIFY(messages().shown.empty());
-        // A folder where the PDF should go makes the printer fail.
-        QVERIFY(QFile::remove(m_app->platform().printedPdf())
-            && QDir().mkpath(m_app->platform().printedPdf()));
-        QTest::mouseClick(m_form1->Command6, Qt::LeftButton);
         m_form1->setActivateCaption(QStringLiteral("&Deactivate"));
         QTest::mouseClick(m_form1->Command3, Qt::LeftButton);
-        QCOMPARE(messages().texts().join('|').remove(QRegularExpression("\n[^|]*")),
-            "The log was not printed.|please deactivate halvoren first!");
+        QCOMPARE(messages().texts(), { "please deactivate halvoren first!" });
         QVERIFY(messages().shown.back().icon == MessageIcon::Exclamation && !forms().loadedForm2());
-    }
-
-    void logClick_disablesLogUntilFocusMoves()
-    {
-        start();
-        m_form1->Text1->setFocus();
+        // A click in the log box disables it, and the window keeps the focus until the user
+        // moves it.
         QTest::mouseClick(m_form1->Text1->viewport(), Qt::LeftButton);
         QCoreApplication::processEvents();
-        // Disabled, and the window keeps the focus until the user moves it.
         QVERIFY(!m_form1->Text1->isEnabled() && QApplication::focusWidget() == m_form1);
         QTest::keyClick(m_form1, Qt::Key_Tab);
         QVERIFY(m_form1->Text1->isEnabled());
@@ -413,8 +400,6 @@ private slots:
     {
         QStringList seen;
         ModalAnswer<Fr> agreement([&](Fr& fr) {
-            QVERIFY(fr.Option3->isChecked() && fr.Option3->y() >= fr.height()
-                && !fr.Text1->isEnabled());
             QVERIFY(!forms().loadedForm2()->isVisible() && !forms().form1().isVisible());
             QCOMPARE(fr.windowHandle()->transientParent(), forms().loadedForm2()->windowHandle());
             fr.close();
@@ -429,61 +414,47 @@ private slots:
         m_app->writeEmptyPhoneBook();
         m_app->start();
         QCOMPARE(seen.join(' '), "1 0 1 0 1");
-        m_form1 = forms().loadedForm1();
-        QVERIFY(!m_form1->isVisible() && !m_form1->isFormEnabled()
+        QVERIFY(!forms().loadedForm1()->isVisible() && !forms().loadedForm1()->isFormEnabled()
             && forms().loadedForm2()->isVisible());
-        QCOMPARE(forms().loadedForm2()->Combo1->currentText(), "No Port Selected");
+        // "No Port Selected" shows from its start.
         QCOMPARE(forms().loadedForm2()->Combo1->lineEdit()->cursorPosition(), 0);
     }
 
     // The editor's event rules and number check, with real message boxes, as "book>actions>
     // after>view": the phone book before and after ("TWO" two entries, "REFUSED" the same with
     // the first number emptied), and what the editor shows: message boxes, entry caption,
-    // focused control ("*" where the rules leave it open), Save enabled, a beep, the "Preview:"
-    // label's message, the settings written; or "unloaded" after a save, whose "phone.ini" reads
-    // back the same.
+    // focused control, Save enabled, the settings when written; or
+    // "unloaded" after a save, whose "phone.ini" reads back the same.
     void edit_data()
     {
         QTest::addColumn<QString>("row");
-        QTest::newRow("opening") << "TWO>>TWO>0 Entry#1 Command5 1";
         QTest::newRow("digits")
             << "TWO>Text1=5551234 tab>5551234|N||/w1.wav;2|B||/w2>0 Entry#1 Text3 1";
         QTest::newRow("empty number") << "TWO>Text1= tab>REFUSED>0 Entry#1 Text3 1";
         QTest::newRow("dash, click") << "TWO>Text1=555-1234 Text2=>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("second refusal")
-            << "TWO>Text1=12a tab type:34b tab>REFUSED>2 Entry#1 Text1 1";
-        QTest::newRow("scroll arrow") << "TWO>Text1=12a down>REFUSED>1 Entry#1 Text1 1";
+        QTest::newRow("second refusal, scroll arrow")
+            << "TWO>Text1=12a tab Text1=34b down>REFUSED>2 Entry#1 Text1 1";
         QTest::newRow("Alt+A") << "TWO>Text1=5551234abc alt:a>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("Alt+D") << "TWO>Text1=5551234abc alt:d>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("Alt+E") << "TWO>Text1=5551234abc alt:e>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("Delete pressed") << "TWO>Text1=12a press:Command6>REFUSED>1 Entry#1 Text1 1";
+        QTest::newRow("Alt+D, Alt+E")
+            << "TWO>Text1=12a alt:d Text1=34b alt:e>REFUSED>2 Entry#1 Text1 1";
         QTest::newRow("Delete after")
             << "TWO>Text1=12a press:Command6 Command6>|||;2|B||/w2>1 Entry#1 Command6 1";
         QTest::newRow("Alt+A saves")
             << "TWO>Text1=5551234 alt:a>5551234|N||/w1.wav;2|B||/w2>unloaded";
         QTest::newRow("wav box to Save")
             << "TWO>Text2=/w.wav tab>1|N||/w.wav;2|B||/w2>0 Entry#1 Command3 1";
-        QTest::newRow("wav box, Save off") << ">Text2= tab>>0 Entry#1 Command6 0";
         QTest::newRow("wav enables Save") << ">Text2=/w.wav Command3>|||/w.wav>unloaded";
-        QTest::newRow("commas") << ">Text1=1,234 Text2=/a,b.wav Command3>1,234|||/a,b.wav>unloaded";
-        QTest::newRow("no port") << "TWO>noport Text1=9 Command3>9|N||/w1.wav;2|B||/w2>0 Entry#1 "
-                                    "Command3 1 beep Please select a comm port";
         QTest::newRow("B to empty mark") << "1|B||;2|||>up down>1|B||;2|N||>0 Entry#2 VScroll1 1";
-        QTest::newRow("B to other mark") << "1|B||;2|b||>down>1|B||;2|N||>0 Entry#2 VScroll1 1";
-        QTest::newRow("N to empty mark") << "1|N||;2|||>down>1|N||;2|||>0 Entry#2 VScroll1 1";
         QTest::newRow("no number, no paths")
             << "1|N||;|N|/p|/w>down>1|N||;|N||>0 Entry#2 VScroll1 1";
         QTest::newRow("stops at 5") << "TWO>down:7>TWO;|N||>0 Entry#5 VScroll1 1";
         QTest::newRow("delete entry 3")
             << "1|B|/p|/w;2|||;3|B|/p|/w;4|||;5|B|/p|/w>down:2 Command6 "
                "Command3>1|B|/p|/w;2|N||;|||;4|||;5|B|/p|/w>unloaded";
-        QTest::newRow("Done keeps edits")
-            << "TWO>down Text1=5550000 Command2 open>1|N||/w1.wav;5550000|B||/w2>0 Entry#2 * 1";
         QTest::newRow("Auto Update") << "TWO>Check2>TWO>0 Entry#1 Check2 1 True False";
         QTest::newRow("Enable Blocking")
             << "TWO>Check3 Check1>1|B||/w1.wav;2|B||/w2>0 Entry#1 Check1 1 False True";
-        QTest::newRow("blocking off")
-            << "TWO>Check3 Check3 Check1>TWO>0 Entry#1 Check3 1 False False";
+        QTest::newRow("blocking off") << "TWO>Check3 Check3 Check1>TWO>0 Entry#1 Check3 1";
     }
 
     void edit()
@@ -493,63 +464,36 @@ private slots:
                                      .replace("REFUSED", "|N||/w1.wav;2|B||/w2")
                                      .split('>');
         start(part[0]);
-        // An extra line survives only as long as nothing rewrites the settings.
-        m_app->writeFile("cconfig.ini", m_app->readFile("cconfig.ini") + "-\r\n");
-        const QByteArray before = m_app->readFile(QStringLiteral("phone.ini"));
         messages().real = true;
         QStringList boxes;
-        ModalAnswer<QMessageBox> answer(
-            [&](QMessageBox& box) {
-                boxes << box.windowTitle() + ": " + box.text()
-                        + (box.icon() == QMessageBox::Information ? "" : " (icon)");
-                QTest::keyClick(&box, Qt::Key_Return);
-            },
-            5);
+        const auto pressReturn = [&](QMessageBox& box) {
+            boxes << box.windowTitle() + ": " + box.text()
+                    + (box.icon() == QMessageBox::Information ? "" : " (icon)");
+            QTest::keyClick(&box, Qt::Key_Return);
+        };
+        ModalAnswer<QMessageBox> answer(pressReturn, 5);
         window("Phonebook");
         for (const QString& action : part[1].split(' ', Qt::SkipEmptyParts))
             act(action);
         QCOMPARE(boxes,
             QStringList(boxes.size(), "Halvoren 1.5: Phone numbers are suppose to be numbers."));
         QCOMPARE(entries(state().Book), part[2]);
-        QStringList shown { "unloaded" };
+        QString shown = "unloaded";
         if (forms().loadedPhonebook() && QTest::qWaitForWindowActive(&forms().phonebook())) {
-            const QStringList settings = QString(m_app->readFile("cconfig.ini")).split("\r\n");
-            shown = QStringList { QString::number(boxes.size()), c<QLabel>("Label5")->text(),
-                QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "none",
-                QString::number(c<QPushButton>("Command3")->isEnabled()) };
-            shown << (m_app->platform().sound.beeps ? "beep" : "")
-                  << c<QLabel>("Label3")->text().remove("Preview:")
-                  << (settings.size() == 6 ? "" : settings.mid(2, 2).join(' '));
+            const QWidget* focus = QApplication::focusWidget();
+            const QString settings = QString(m_app->readFile("cconfig.ini")).section("\r\n", 2, 3);
+            shown = QString("%1 %2 %3 %4 %5")
+                        .arg(boxes.size())
+                        .arg(c<QLabel>("Label5")->text(), focus ? focus->objectName() : "none")
+                        .arg(c<QPushButton>("Command3")->isEnabled())
+                        .arg(QString(settings).replace("\r\n", " ").remove("False False"))
+                        .trimmed();
         }
-        QCOMPARE(shown.join(' ').simplified(),
-            QString(part[3]).replace(" * ", ' ' + shown.value(2) + ' '));
+        QCOMPARE(shown, part[3]);
         AppState reloaded;
         reloaded.AppPath = m_app->dir();
         DataStore(reloaded).LoadPhoneBook();
-        QCOMPARE(entries(reloaded.Book), shown[0] == "unloaded" ? part[2] : part[0]);
-        QCOMPARE(m_app->readFile(QStringLiteral("phone.ini")) != before, shown[0] == "unloaded");
-    }
-
-    // The preview, and paths the program puts into a box shown from their start.
-    void preview()
-    {
-        const QString picture = QStringLiteral(HALVOREN_ASSETS_DIR "/blank.bmp");
-        const QString longPath = '/' + QString(120, 'a') + ".wav";
-        start("1||" + picture + '|' + longPath + ";2||" + longPath + '|' + longPath);
-        window("Phonebook");
-        const qint64 preview = c<QLabel>("Image2")->pixmap().cacheKey();
-        QVERIFY(!c<QLabel>("Image2")->pixmap().isNull());
-        QCOMPARE(
-            c<QLineEdit>("Text2")->cursorPosition() + c<QLineEdit>("Text3")->cursorPosition(), 0);
-        QTest::mouseClick(c<QLineEdit>("Text3"), Qt::LeftButton);
-        QTest::keyClick(c<QLineEdit>("Text3"), Qt::Key_End);
-        act("type:/missing.bmp");
-        QCOMPARE(c<QLabel>("Image2")->pixmap().cacheKey(), preview);
-        QCOMPARE(state().Book.PictureFile(1), picture + "/missing.bmp");
-        act("down");
-        QCOMPARE(
-            c<QLineEdit>("Text2")->cursorPosition() + c<QLineEdit>("Text3")->cursorPosition(), 0);
-        QVERIFY(messages().shown.empty());
+        QCOMPARE(entries(reloaded.Book), shown == "unloaded" ? part[2] : part[0]);
     }
 
     // The locator from the editor's "..." buttons as "button>steps>wav picture save": a step
@@ -569,11 +513,8 @@ private slots:
     {
         QFETCH(QString, row);
         const QStringList part = row.replace("~", m_tree.path()).split('>');
-        QDir::setCurrent(m_tree.path());
-        start();
+        start("||old.bmp|old.wav");
         window("Phonebook");
-        forms().phonebook().setText2("old.wav");
-        forms().phonebook().setText3("old.bmp");
         c<QPushButton>("Command3")->setEnabled(false);
         QStringList seen;
         ModalAnswer<Form3> locator([&](Form3& form3) {
@@ -604,77 +545,11 @@ private slots:
         QCOMPARE(state().Book.WavFile(1) + ' ' + state().Book.PictureFile(1) + ' '
                 + QString::number(c<QPushButton>("Command3")->isEnabled()),
             part[2]);
-        QCOMPARE(c<QLineEdit>("Text2")->text() + ' ' + c<QLineEdit>("Text3")->text(),
-            part[2].chopped(2));
         QVERIFY(!forms().loadedForm3());
     }
 
-    // The configuration window after a detection found the simulated modem on port 1, as
-    // "actions>result": "type:TEXT" types over the port box ("_" for a space), "pick" picks the
-    // first port, "save" is Alt+S, "config" the main window's Co&nfig, or a button's name. Then
-    // the port saved, the port in memory, the window (list size, Save config enabled, first line
-    // of its message) and the message boxes.
-    void configWindow_data()
-    {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("No Port Selected") << "type:No_Port_Selected save>com2: com2: 1 1 Done "
-                                             "checking ports Please select a comm port";
-        QTest::newRow("empty")
-            << "type: save>com2: com2: 1 1 Done checking ports Please select a comm port";
-        QTest::newRow("typed text") << "type:No_port_selected save>No port selected com2: 1 1 "
-                                       "Halvoren is ready to continue";
-        QTest::newRow("pick, Cancel") << "pick Command2>com2: com1: unloaded";
-        QTest::newRow("pick, Done, Config") << "pick Command3 config>com2: com1: 1 0 You can "
-                                               "re-detect your communication ports if you wish.";
-    }
-
-    void configWindow()
-    {
-        QFETCH(QString, row);
-        ModemSim modem;
-        QVERIFY(modem.start(m_app->dir(), 1));
-        start();
-        QTest::mouseClick(m_form1->Command3, Qt::LeftButton);
-        QPointer<Form2> form2 = forms().loadedForm2();
-        QTest::mouseClick(form2->Command4, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(form2->Label3->text(), kPortsFound, 20000);
-        QCOMPARE(modem.waitFor("rx "), "rx ATV1Q0");
-        for (const QString& action : row.section('>', 0, 0).split(' ')) {
-            QLineEdit* box = form2->Combo1->lineEdit();
-            if (action.startsWith("type:")) {
-                box->selectAll();
-                QTest::keyClick(box, Qt::Key_Backspace);
-                QTest::keyClicks(box, action.mid(5).replace('_', ' '));
-            } else if (action == "pick" || action == "save") {
-                const bool pick = action == "pick";
-                QTest::keyClick(form2->Combo1, pick ? Qt::Key_Down : Qt::Key_S,
-                    pick ? Qt::NoModifier : Qt::AltModifier);
-                QTRY_VERIFY(!form2->Command7->isDown());
-            } else {
-                QTest::mouseClick(
-                    action == "config" ? m_form1->Command3 : form2->findChild<QPushButton*>(action),
-                    Qt::LeftButton);
-            }
-        }
-        const bool shown = forms().loadedForm2() && form2->isVisible();
-        const QString window = shown ? QString("%1 %2 %3")
-                                           .arg(form2->Combo1->count())
-                                           .arg(form2->Command7->isEnabled())
-                                           .arg(form2->Label3->text().section("\r\n", 0, 0))
-                                     : "unloaded";
-        const QString saved
-            = QString(m_app->readFile("cconfig.ini")).remove("\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n");
-        QCOMPARE(QStringList({ saved, state().CommPort, window, messages().texts().join(',') })
-                     .join(' ')
-                     .trimmed(),
-            row.section('>', 1));
-        QVERIFY(
-            messages().shown.empty() || messages().shown.front().icon == MessageIcon::Exclamation);
-        QCOMPARE(m_form1->isVisible() && m_form1->isFormEnabled(), !shown);
-    }
-
-    // A scan over a PortRack (see there) as "ports>listed>ports probed". The probe's wait sees
-    // a tick of Timer1 at every second pass, so it gives up at the fourth.
+    // A scan over a PortRack (see there) as "ports>listed>last port probed". The probe's wait
+    // sees a tick of Timer1 at every second pass, so it gives up at the fourth.
     void detection_data()
     {
         QTest::addColumn<QString>("row");
@@ -688,7 +563,6 @@ private slots:
         QTest::newRow("OK CR alone") << "2=OK\r>>6";
         QTest::newRow("ok in lower case") << "2=ok\r\n>>6";
         QTest::newRow("no port") << ">>6";
-        QTest::newRow("modem on 8") << "8=OK\r\n>>6";
         QTest::newRow("answer before the first tick") << "1=@1>com1:>6";
         QTest::newRow("with the first tick") << "1=@2>com1:>6";
         QTest::newRow("between the ticks") << "1=@3>com1:>6";
@@ -716,41 +590,31 @@ private slots:
         halvoren.state().ReceiveBuffer = QStringLiteral("OK\r\n");
         int pass = 0;
         int pauseTicks = 0;
-        bool greyed = false;
         pump.onYield = [&] {
             pass = rack.isOpen ? pass + 1 : 0;
-            // During the pause before the end; a disabled control is drawn greyed.
+            // The pause before the end: the window disabled, its message not greyed.
             if (form2.Label3->text() == kNoModem && ++pauseTicks)
-                greyed |= form2.isFormEnabled() || !form2.Label3->isEnabled();
+                QVERIFY(!form2.isFormEnabled() && form2.Label3->isEnabled());
             if (form2.Timer1->isActive() && (pass % 2 == 0 || pauseTicks))
                 form2.Timer1_Timer();
             if (rack.replies.value(rack.commPort).value(0) == QString("@%1").arg(pass))
                 rack.send("OK\r\n");
         };
-        int ticksAtEnd = -1;
-        test.end.onEnd = [&] { ticksAtEnd = form2.detection().DetectTicks(); };
         form2.Command4_Click();
 
         QStringList listed;
         for (int i = 0; i < form2.Combo1->count(); ++i)
             listed << form2.Combo1->itemText(i);
-        QCOMPARE(
-            listed.join(' ') + '>' + QString::number(rack.attempted.size()), row.section('>', 1));
-        QCOMPARE(rack.attempted.back(), rack.attempted.size());
+        QCOMPARE(listed.join(' ') + '>' + QString::number(rack.commPort), row.section('>', 1));
         QCOMPARE(rack.settings + rack.written.join(""),
-            "19200,N,8,1" + QString("ATV1Q0\r").repeated(rack.opens));
+            "19200,N,8,1" + QString("ATV1Q0\r").repeated(rack.written.size()));
         QVERIFY(!rack.isOpen && rack.opens == rack.closes && rack.inputLen == 0);
-        if (listed.isEmpty()) {
-            QCOMPARE(form2.Label3->text(), kNoModem);
-            QVERIFY(
-                !form2.Command7->isEnabled() && !greyed && !halvoren.context().forms.loadedForm2());
-            QCOMPARE(QString("%1 %2 %3").arg(ends()).arg(pauseTicks).arg(ticksAtEnd), "1 4 4");
-        } else {
-            QCOMPARE(form2.Label3->text(), kPortsFound);
-            QVERIFY(form2.Command7->isEnabled() && !form2.Timer1->isActive()
-                && form2.focusWidget() == form2.Combo1);
-            QCOMPARE(form2.detection().DetectTicks() + ends(), 0);
-        }
+        const bool found = !listed.isEmpty();
+        const QString end
+            = QString("|%1 %2 %3").arg(form2.Command7->isEnabled()).arg(ends()).arg(pauseTicks);
+        QCOMPARE(form2.Label3->text() + end, found ? kPortsFound + "|1 0 0" : kNoModem + "|0 1 4");
+        QVERIFY(!found || form2.focusWidget() == form2.Combo1);
+        QVERIFY(found || !halvoren.context().forms.loadedForm2());
     }
 
     // Log view
