@@ -119,9 +119,8 @@ private:
     }
 
     // One action in the editor as a person takes it: "Text1=12a" clicks into the box and types
-    // over its text, "press:Command6" presses a
-    // button and lets go over the message box, "tab", "alt:a", "down:3", "up", or a
-    // control's name to click it.
+    // over its text, "press:Command6" presses a button and lets go over the message box, "tab",
+    // "alt:a", "down:3" or "up" on the scroll bar's arrows, or a control's name to click it.
     void act(const QString& action)
     {
         const QString name = action.section(QRegularExpression("[=:]"), 0, 0);
@@ -185,7 +184,7 @@ private slots:
     // for underlined; and a button that Return, Enter and Space press.
     void windows_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("layout");
         QTest::newRow("Form1")
             << "=Halvoren version 1.5|Command1=&Activate|Command8=Ph&onebook|Command2=&Clear "
                "log|Command6=&Print log|Command5=&Save log|Command3=Co&nfig|Command4=&Help|"
@@ -221,9 +220,9 @@ private slots:
 
     void windows()
     {
-        QFETCH(QString, spec);
-        const QStringList part = spec.split('#').mid(spec.count('#') - 2);
-        const QString captions = spec.left(spec.size() - part.join('#').size() - 1);
+        QFETCH(QString, layout);
+        const QStringList part = layout.split('#').mid(layout.count('#') - 2);
+        const QString captions = layout.left(layout.size() - part.join('#').size() - 1);
         start();
         m_form1->appendLog(QStringLiteral("Activated:\r\n12-24-2026 5551234567\r\n"));
         QWidget* form = window(QTest::currentDataTag());
@@ -423,8 +422,8 @@ private slots:
     // The editor's event rules and number check, with real message boxes, as "book>actions>
     // after>view": the phone book before and after ("TWO" two entries, "REFUSED" the same with
     // the first number emptied), and what the editor shows: message boxes, entry caption,
-    // focused control, Save enabled, the settings when written; or
-    // "unloaded" after a save, whose "phone.ini" reads back the same.
+    // focused control, Save enabled, the settings when written; or "unloaded" after a save,
+    // whose "phone.ini" reads back the same.
     void edit_data()
     {
         QTest::addColumn<QString>("row");
@@ -432,8 +431,9 @@ private slots:
             << "TWO>Text1=5551234 tab>5551234|N||/w1.wav;2|B||/w2>0 Entry#1 Text3 1";
         QTest::newRow("empty number") << "TWO>Text1= tab>REFUSED>0 Entry#1 Text3 1";
         QTest::newRow("dash, click") << "TWO>Text1=555-1234 Text2=>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("second refusal, scroll arrow")
-            << "TWO>Text1=12a tab Text1=34b down>REFUSED>2 Entry#1 Text1 1";
+        QTest::newRow("second refusal")
+            << "TWO>Text1=12a tab Text1=34b tab>REFUSED>2 Entry#1 Text1 1";
+        QTest::newRow("scroll arrow") << "TWO>Text1=12a down>REFUSED>1 Entry#1 Text1 1";
         QTest::newRow("Alt+A") << "TWO>Text1=5551234abc alt:a>REFUSED>1 Entry#1 Text1 1";
         QTest::newRow("Alt+D, Alt+E")
             << "TWO>Text1=12a alt:d Text1=34b alt:e>REFUSED>2 Entry#1 Text1 1";
