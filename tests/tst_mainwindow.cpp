@@ -78,7 +78,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestApp> m_app;
+    std::unique_ptr<TestApp> m_app = std::make_unique<TestApp>();
     Form1* m_form1 = nullptr;
     QTemporaryDir m_tree;
 
@@ -93,9 +93,8 @@ private:
     {
         m_app->writeSettings(QStringLiteral("com2:"));
         QByteArray file;
-        for (const QString& entry : (book + ";;;;").split(';').mid(0, 5))
-            file
-                += ("+|" + entry + "|||").section('|', 0, 4).replace('|', "\r\n").toUtf8() + "\r\n";
+        for (const QString& e : (book + ";;;;").split(';').mid(0, 5))
+            file += ("+|" + e + "|||").section('|', 0, 4).replace('|', "\r\n").toUtf8() + "\r\n";
         m_app->writeFile(QStringLiteral("phone.ini"), file);
         m_app->start();
         m_form1 = forms().loadedForm1();
@@ -120,7 +119,8 @@ private:
 
     // One action in the editor as a person takes it: "Text1=12a" clicks into the box and types
     // over its text, "press:Command6" presses a button and lets go over the message box, "tab",
-    // "alt:a", "down:3" or "up" on the scroll bar's arrows, or a control's name to click it.
+    // "alt:a", "down:3" or "up" on the scroll bar's arrows, "drag:3" its thumb, or a control's name
+    // to click it.
     void act(const QString& action)
     {
         const QString name = action.section(QRegularExpression("[=:]"), 0, 0);
@@ -148,6 +148,12 @@ private:
             for (int i = 0; i < qMax(1, arg.toInt()); ++i)
                 QTest::mouseClick(
                     bar, Qt::LeftButton, {}, QPoint(5, name == "up" ? 3 : bar->height() - 3));
+        } else if (name == "drag") {
+            // The thumb passes the entries between and is let go over the last.
+            for (int i = 1; i <= arg.toInt(); ++i) {
+                bar->setSliderPosition(i);
+                bar->setSliderDown(i < arg.toInt());
+            }
         } else if (name == "press") {
             QTest::mousePress(button, Qt::LeftButton);
             QTest::mouseRelease(&editor, Qt::LeftButton, {}, QPoint(2, 2));
@@ -170,11 +176,9 @@ private slots:
         QDir::setCurrent(m_tree.path());
     }
 
-    void init() { m_app = std::make_unique<TestApp>(); }
-
     void cleanup()
     {
-        m_app.reset();
+        m_app = std::make_unique<TestApp>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -230,12 +234,9 @@ private slots:
         for (const QString& pair : captions.split('|')) {
             const QString name = pair.section('=', 0, 0);
             const QWidget* control = name.isEmpty() ? form : form->findChild<QWidget*>(name);
-            const bool box = qobject_cast<const QPlainTextEdit*>(control);
+            const char* text = control->inherits("QPlainTextEdit") ? "plainText" : "text";
             shown << name + '='
-                    + control->property(name.isEmpty() ? "windowTitle"
-                                     : box             ? "plainText"
-                                                       : "text")
-                          .toString();
+                    + control->property(name.isEmpty() ? "windowTitle" : text).toString();
         }
         QCOMPARE(shown.join('|'), captions);
 
@@ -374,10 +375,8 @@ private slots:
         QTest::mouseClick(m_form1->Command6, Qt::LeftButton);
         QVERIFY(QFileInfo(m_app->platform().printedPdf()).size() > 0);
         QTest::mouseClick(m_form1->Command2, Qt::LeftButton);
-        const int counts = state().TotalCalls + state().LogEntryCount;
-        QCOMPARE(m_form1->logText() + m_form1->Label2[0]->text() + m_form1->Label2[1]->text()
-                + QString::number(counts),
-            "000");
+        QCOMPARE(m_form1->Label2[0]->text() + m_form1->Label2[1]->text(), "00");
+        QVERIFY(m_form1->logText().isEmpty() && state().TotalCalls + state().LogEntryCount == 0);
         QTest::mouseClick(m_form1->Command4, Qt::LeftButton);
         QCOMPARE(m_app->platform().launcher.openedFiles, { m_app->path("readme.txt") });
         m_form1->setActivateCaption(QStringLiteral("&Deactivate"));
@@ -445,6 +444,8 @@ private slots:
             << "TWO>Text2=/w.wav tab>1|N||/w.wav;2|B||/w2>0 Entry#1 Command3 1";
         QTest::newRow("wav enables Save") << ">Text2=/w.wav Command3>|||/w.wav>unloaded";
         QTest::newRow("B to empty mark") << "1|B||;2|||>up down>1|B||;2|N||>0 Entry#2 VScroll1 1";
+        QTest::newRow("dragged past")
+            << "1|N||;|N|/p|/w;3|N||>drag:3>1|N||;|N|/p|/w;3|N||>0 Entry#3 Command5 1";
         QTest::newRow("no number, no paths")
             << "1|N||;|N|/p|/w>down>1|N||;|N||>0 Entry#2 VScroll1 1";
         QTest::newRow("stops at 5") << "TWO>down:7>TWO;|N||>0 Entry#5 VScroll1 1";
@@ -475,8 +476,8 @@ private slots:
         window("Phonebook");
         for (const QString& action : part[1].split(' ', Qt::SkipEmptyParts))
             act(action);
-        QCOMPARE(boxes,
-            QStringList(boxes.size(), "Halvoren 1.5: Phone numbers are suppose to be numbers."));
+        QVERIFY(
+            boxes.count("Halvoren 1.5: Phone numbers are suppose to be numbers.") == boxes.size());
         QCOMPARE(entries(state().Book), part[2]);
         QString shown = "unloaded";
         if (forms().loadedPhonebook() && QTest::qWaitForWindowActive(&forms().phonebook())) {
@@ -613,8 +614,8 @@ private slots:
         const QString end
             = QString("|%1 %2 %3").arg(form2.Command7->isEnabled()).arg(ends()).arg(pauseTicks);
         QCOMPARE(form2.Label3->text() + end, found ? kPortsFound + "|1 0 0" : kNoModem + "|0 1 4");
-        QVERIFY(!found || form2.focusWidget() == form2.Combo1);
-        QVERIFY(found || !halvoren.context().forms.loadedForm2());
+        QVERIFY(
+            found ? form2.focusWidget() == form2.Combo1 : !halvoren.context().forms.loadedForm2());
     }
 
     // Log view
