@@ -5,28 +5,28 @@
 #include <functional>
 #include <utility>
 
-// Answers the first modal window of type W that comes up while the test waits, from a timer that
-// polls for it (activeModalWidget() can be null for a moment while a window comes up).
+// Answers the next `times` modal windows of type W that come up while the test waits, from a
+// timer that polls for them (activeModalWidget() can be null for a moment while one comes up).
 template <class W> class ModalAnswer
 {
 public:
-    explicit ModalAnswer(std::function<void(W&)> answer)
-        : m_answer(std::move(answer))
+    explicit ModalAnswer(std::function<void(W&)> answer, int times = 1)
     {
-        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+        QObject::connect(&m_poll, &QTimer::timeout, [this, answer, times] {
             if (auto* window = qobject_cast<W*>(QApplication::activeModalWidget())) {
+                // Not polling while the answer runs, which may wait for events itself.
                 m_poll.stop();
-                m_answered = true;
-                m_answer(*window);
+                answer(*window);
+                if (++m_answers < times)
+                    m_poll.start();
             }
         });
         m_poll.start(10);
     }
 
-    bool answered() const { return m_answered; }
+    bool answered() const { return m_answers > 0; }
 
 private:
-    std::function<void(W&)> m_answer;
     QTimer m_poll;
-    bool m_answered = false;
+    int m_answers = 0;
 };
