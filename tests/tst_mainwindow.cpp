@@ -105,12 +105,12 @@ private:
     QWidget* window(const QString& name)
     {
         FormRegistry& f = forms();
-        QWidget* form = m_form1;
-        form = name == "Form2" ? &f.form2() : form;
-        form = name == "Form3" ? &f.form3() : form;
-        form = name == "Form4" ? &f.form4() : form;
-        form = name == "Fr" ? &f.fr() : form;
-        form = name == "Phonebook" ? &f.phonebook() : form;
+        QWidget* form = name == "Form2" ? &f.form2()
+            : name == "Form3"           ? &f.form3()
+            : name == "Form4"           ? &f.form4()
+            : name == "Fr"              ? &f.fr()
+            : name == "Phonebook"       ? &f.phonebook()
+                                        : static_cast<QWidget*>(m_form1);
         form->show();
         form->activateWindow();
         [&] { QVERIFY(QTest::qWaitForWindowActive(form)); }();
@@ -140,10 +140,9 @@ private:
             qobject_cast<QLineEdit*>(QApplication::focusWidget())->selectAll();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
             QTest::keyClicks(QApplication::focusWidget(), arg);
-        } else if (name == "tab") {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        } else if (name == "alt") {
-            QTest::keyClick(QApplication::focusWidget(), arg[0].toLatin1(), Qt::AltModifier);
+        } else if (name == "tab" || name == "alt") {
+            QTest::keyClick(QApplication::focusWidget(), name == "tab" ? '\t' : arg[0].toLatin1(),
+                name == "tab" ? Qt::NoModifier : Qt::AltModifier);
         } else if (name == "down" || name == "up") {
             for (int i = 0; i < qMax(1, arg.toInt()); ++i)
                 QTest::mouseClick(
