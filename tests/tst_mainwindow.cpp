@@ -168,11 +168,9 @@ private:
     std::pair<int, int> shownLines() const
     {
         std::pair<int, int> shown { -1, -1 };
-        for (int y = 0; y < m_form1->Text1->viewport()->height(); ++y) {
+        for (int y = m_form1->Text1->viewport()->height() - 1; y >= 0; --y) {
             const int line = m_form1->Text1->lineAt(QPoint(10, y));
-            if (line >= 0 && shown.first < 0)
-                shown.first = line;
-            shown.second = line >= 0 ? line : shown.second;
+            shown = line < 0 ? shown : std::pair(line, shown.second < 0 ? line : shown.second);
         }
         return shown;
     }
