@@ -105,12 +105,12 @@ private:
     QWidget* window(const QString& name)
     {
         FormRegistry& f = forms();
-        QWidget* form = m_form1;
-        form = name == "Form2" ? &f.form2() : form;
-        form = name == "Form3" ? &f.form3() : form;
-        form = name == "Form4" ? &f.form4() : form;
-        form = name == "Fr" ? &f.fr() : form;
-        form = name == "Phonebook" ? &f.phonebook() : form;
+        QWidget* form = name == "Form2" ? &f.form2()
+            : name == "Form3"           ? &f.form3()
+            : name == "Form4"           ? &f.form4()
+            : name == "Fr"              ? &f.fr()
+            : name == "Phonebook"       ? &f.phonebook()
+                                        : static_cast<QWidget*>(m_form1);
         form->show();
         form->activateWindow();
         [&] { QVERIFY(QTest::qWaitForWindowActive(form)); }();
@@ -140,10 +140,9 @@ private:
             qobject_cast<QLineEdit*>(QApplication::focusWidget())->selectAll();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
             QTest::keyClicks(QApplication::focusWidget(), arg);
-        } else if (name == "tab") {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        } else if (name == "alt") {
-            QTest::keyClick(QApplication::focusWidget(), arg[0].toLatin1(), Qt::AltModifier);
+        } else if (name == "tab" || name == "alt") {
+            QTest::keyClick(QApplication::focusWidget(), name == "tab" ? '\t' : arg[0].toLatin1(),
+                name == "tab" ? Qt::NoModifier : Qt::AltModifier);
         } else if (name == "down" || name == "up") {
             for (int i = 0; i < qMax(1, arg.toInt()); ++i)
                 QTest::mouseClick(
@@ -165,25 +164,13 @@ private:
         QTRY_VERIFY(!button || !button->isDown());
     }
 
-    // Lines "line 0" to "line 199" after what the log holds, and the empty line after the last
-    // CR LF; the log has the focus.
-    void fillLog()
-    {
-        for (int i = 0; i < 200; ++i)
-            m_form1->appendLog(QStringLiteral("line %1\r\n").arg(i));
-        m_form1->focusLog();
-        QCOMPARE(QApplication::focusWidget(), m_form1->Text1);
-    }
-
     // The first and the last line the log box shows, point by point down its viewport.
     std::pair<int, int> shownLines() const
     {
         std::pair<int, int> shown { -1, -1 };
-        for (int y = 0; y < m_form1->Text1->viewport()->height(); ++y) {
+        for (int y = m_form1->Text1->viewport()->height() - 1; y >= 0; --y) {
             const int line = m_form1->Text1->lineAt(QPoint(10, y));
-            if (line >= 0 && shown.first < 0)
-                shown.first = line;
-            shown.second = line >= 0 ? line : shown.second;
+            shown = line < 0 ? shown : std::pair(line, shown.second < 0 ? line : shown.second);
         }
         return shown;
     }
@@ -643,8 +630,9 @@ private slots:
             found ? form2.focusWidget() == form2.Combo1 : !halvoren.context().forms.loadedForm2());
     }
 
-    // Log view
-    void log_showsPlainText_data()
+    // Log view: what it holds and shows after `appends`, drawn and copied:
+    // control characters as the symbols that stand for them.
+    void logView_showsPlainText_data()
     {
         QTest::addColumn<QStringList>("appends");
         QTest::addColumn<QString>("shown");
@@ -653,10 +641,12 @@ private slots:
         QTest::newRow("CR LF is one line break") << QStringList { "a\r\nb\r\n" } << "a\nb\n";
         QTest::newRow("CR LF split over two appends") << QStringList { "a\r", "\nb" } << "a\nb";
         QTest::newRow("lone CR and LF") << QStringList { "a\rb\nc" } << "a\nb\nc";
+        QTest::newRow("control characters") << QStringList {
+            QStringLiteral("NUL[%1] BEL[\a] ESC[\x1b] DEL[\x7f] C1[\u0085]\r\n\ab").arg(QChar(0))
+        } << QStringLiteral("NUL[\u2400] BEL[\u2407] ESC[\u241b] DEL[\u2421] C1[\ufffd]\n\u2407b");
     }
 
-    // Log view
-    void log_showsPlainText()
+    void logView_showsPlainText()
     {
         QFETCH(QStringList, appends);
         QFETCH(QString, shown);
@@ -667,61 +657,58 @@ private slots:
             m_form1->appendLog(text);
         QCOMPARE(m_form1->logText(), appends.join(QString()));
         QCOMPARE(m_form1->Text1->toPlainText(), shown);
-    }
-
-    // Log view: markup and control characters are drawn as the symbols that stand for them.
-    void log_drawsControlCharactersAsSymbols()
-    {
-        start();
-        m_form1->setLogText(
-            QStringLiteral("NUL[%1] BEL[\a] ESC[\x1b] DEL[\x7f] C1[\u0085]").arg(QChar(0)));
         const QImage raw = drawnLog();
-        m_form1->setLogText(
-            QStringLiteral("NUL[\u2400] BEL[\u2407] ESC[\u241b] DEL[\u2421] C1[\ufffd]"));
-        QCOMPARE(raw, drawnLog());
-        m_form1->setLogText(QStringLiteral("NUL[] BEL[] ESC[] DEL[] C1[]"));
-        QVERIFY(raw != drawnLog());
-        m_form1->setLogText(QStringLiteral("a\r\n\ab"));
         m_form1->focusLog();
         QTest::keyClick(m_form1->Text1, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(m_form1->Text1, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\n\u2407b"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), shown);
+        m_form1->setLogText(shown);
+        QCOMPARE(drawnLog(), raw);
     }
 
-    // Log view: the first and last line shown after scrolling 200 lines, -1 for either.
-    void logView_showsTheLinesScrolledTo_data()
+    // Log view: the first and last line shown (-1 for either) after a line that wraps ("wrap")
+    // and 200 lines, scrolled to the end ("end") or to line 100 ("100"), then by keys.
+    void logView_scrolls_data()
     {
-        QTest::addColumn<bool>("toEnd");
-        QTest::addColumn<int>("barValue");
+        QTest::addColumn<QString>("from");
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
-        QTest::newRow("scroll to end") << true << -1 << QKeySequence() << -1 << 200;
-        QTest::newRow("scroll bar to line 100") << false << 100 << QKeySequence() << 100 << -1;
+        QTest::newRow("scroll to end") << "end" << QKeySequence() << -1 << 200;
+        QTest::newRow("scroll bar to line 100") << "100" << QKeySequence() << 100 << -1;
         QTest::newRow("Down Down Up")
-            << false << -1 << QKeySequence(Qt::Key_Down, Qt::Key_Down, Qt::Key_Up) << 1 << -1;
+            << "" << QKeySequence(Qt::Key_Down, Qt::Key_Down, Qt::Key_Up) << 1 << -1;
         QTest::newRow("Page Down, Page Up")
-            << false << -1 << QKeySequence(Qt::Key_PageDown, Qt::Key_PageUp) << 0 << -1;
-        QTest::newRow("Ctrl+End") << false << -1 << QKeySequence(Qt::CTRL | Qt::Key_End) << -1
-                                  << 200;
+            << "" << QKeySequence(Qt::Key_PageDown, Qt::Key_PageUp) << 0 << -1;
+        QTest::newRow("Ctrl+End") << "" << QKeySequence(Qt::CTRL | Qt::Key_End) << -1 << 200;
         QTest::newRow("end, Ctrl+Home")
-            << true << -1 << QKeySequence(Qt::CTRL | Qt::Key_Home) << 0 << -1;
+            << "end" << QKeySequence(Qt::CTRL | Qt::Key_Home) << 0 << -1;
+        QTest::newRow("wrapped line") << "wrap" << QKeySequence() << 0 << 0;
+        QTest::newRow("Page Down in a wrapped line")
+            << "wrap" << QKeySequence(Qt::Key_PageDown) << 0 << 0;
     }
 
-    void logView_showsTheLinesScrolledTo()
+    void logView_scrolls()
     {
-        QFETCH(bool, toEnd);
-        QFETCH(int, barValue);
+        QFETCH(QString, from);
         QFETCH(QKeySequence, keys);
         QFETCH(int, first);
         QFETCH(int, last);
         start();
-        fillLog();
-        if (toEnd)
+        QString words;
+        for (int i = 0; i < 120; ++i)
+            words += QStringLiteral("word%1 ").arg(i);
+        if (from == "wrap")
+            m_form1->appendLog(words + QStringLiteral("\r\n"));
+        for (int i = 0; i < 200; ++i)
+            m_form1->appendLog(QStringLiteral("line %1\r\n").arg(i));
+        m_form1->focusLog();
+        QCOMPARE(QApplication::focusWidget(), m_form1->Text1);
+        if (from == "end")
             m_form1->showLogEnd();
-        if (barValue >= 0)
-            m_form1->Text1->verticalScrollBar()->setValue(barValue);
-        QTest::keySequence(static_cast<QWidget*>(nullptr), keys);
+        if (from.toInt())
+            m_form1->Text1->verticalScrollBar()->setValue(from.toInt());
+        QTest::keySequence(m_form1->Text1, keys);
         const std::pair<int, int> shown = shownLines();
         QCOMPARE(shown.first, first < 0 ? shown.first : first);
         QCOMPARE(shown.second, last < 0 ? shown.second : last);
@@ -729,26 +716,13 @@ private slots:
         // or the one after it.
         m_form1->Text1->verticalScrollBar()->setValue(0);
         const int foot = shownLines().second;
-        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_PageDown);
-        QVERIFY(shownLines().first == foot || shownLines().first == foot + 1);
-    }
-
-    void logView_wrapsALongLineAndScrollsThroughItRowByRow()
-    {
-        start();
-        QString words;
-        for (int i = 0; i < 120; ++i)
-            words += QStringLiteral("word%1 ").arg(i);
-        m_form1->appendLog(words + QStringLiteral("\r\n"));
-        fillLog();
-        QCOMPARE(shownLines(), std::make_pair(0, 0));
         QTest::keyClick(m_form1->Text1, Qt::Key_PageDown);
-        QCOMPARE(shownLines(), std::make_pair(0, 0));
-        QTest::keyClick(m_form1->Text1, Qt::Key_Home);
-        for (QImage shown = drawnLog(); shownLines().first == 0;) {
+        QVERIFY(shownLines().first == foot || shownLines().first == foot + 1);
+        // Down from the top moves the drawing row by row, a wrapped line's rows too, to line 1.
+        QTest::keyClick(m_form1->Text1, Qt::Key_Home, Qt::ControlModifier);
+        for (QImage drawn = drawnLog(); shownLines().first == 0; drawn = drawnLog()) {
             QTest::keyClick(m_form1->Text1, Qt::Key_Down);
-            QVERIFY(drawnLog() != shown);
-            shown = drawnLog();
+            QVERIFY(drawnLog() != drawn);
         }
         QCOMPARE(shownLines().first, 1);
     }
