@@ -1,4 +1,10 @@
-#include "support/RecordingMonitorView.h"
+#include "monitor/CallMonitor.h"
+#include "monitor/MonitorView.h"
+#include "state/AppState.h"
+#include "support/RecordingProgramEnd.h"
+#include "support/RecordingSound.h"
+#include "support/ScriptedPump.h"
+#include "support/ScriptedSerialLink.h"
 
 #include <QtTest>
 
@@ -13,15 +19,49 @@ QString cid(const QString& number)
     return "\r\nDATE = 0321\r\nTIME = 1405\r\nNMBR = " + number + "\r\nNAME = SMITH JOHN\r\n";
 }
 
+// The main window as the call monitor sees it, recorded field by field.
+class RecordingMonitorView : public MonitorView
+{
+public:
+    QString logText() const override { return log; }
+    void setLogText(const QString& text) override { log = text; }
+    void appendLog(const QString& text) override { log += text; }
+    void focusLog() override { }
+    void showLogEnd() override { }
+    void setCaption(const QString& text) override { captions << text; }
+    void restoreIfMinimized() override { minimized = false; }
+    void disableWindow() override { enabled = false; }
+    void setActivateCaption(const QString& text) override { activateCaption = text; }
+    void setConfigAndPhonebookEnabled(bool value) override { configAndPhonebookEnabled = value; }
+    void setTotalCallsCaption(const QString& text) override { totalCalls = text; }
+    QString blockedCallsCaption() const override { return blockedCalls; }
+    void setBlockedCallsCaption(const QString& text) override { blockedCalls = text; }
+    bool showPicture(const QString& file) override { return !(picture = file).isNull(); }
+    void clearPicture() override { picture.clear(); }
+    void setTimerEnabled(bool value) override { timerEnabled = value; }
+    void showPortInUse() override { messages << QStringLiteral("port in use"); }
+    void showNotResponding() override { messages << QStringLiteral("not responding"); }
+
+    QString caption() const { return captions.value(captions.size() - 1); }
+
+    QString log, picture, activateCaption = "&Activate", totalCalls = "0", blockedCalls = "0";
+    QStringList captions, messages;
+    bool minimized = false, enabled = true, configAndPhonebookEnabled = true, timerEnabled = false;
+};
+
 // The call monitor against a scripted modem. Once the caller-ID command is out, every yield runs
 // the next step of the script when it can, or else ticks Timer1 if it runs; after the script the
 // user switches monitoring off and Timer1 goes on ticking. Steps: "tick N" (N ticks of the running
 // timer), "until blocked", "until timing out", "until text" (the blocked count is 1, the caption
 // says so, text was received), "timer?" (notes whether Timer1 runs); others are the modem's text.
-struct Harness : MonitorRig
+// Configured for "com3:" and "AT+VCID=1", the program's folder "/app".
+struct Harness
 {
-    explicit Harness(const QStringList& steps = {})
+    explicit Harness(const QStringList& steps)
     {
+        state.AppPath = "/app";
+        state.CommPort = "com3:";
+        state.CallerIdCommand = "AT+VCID=1";
         for (const QString& step : steps)
             script << (step.startsWith("tick ") ? QStringList(step.mid(5).toInt(), "tick")
                                                 : QStringList(step));
@@ -62,10 +102,15 @@ struct Harness : MonitorRig
         clicking = false;
     }
 
-    QStringList script;
-    QStringList notes;
-    bool switchedOff = false;
-    bool clicking = false;
+    AppState state;
+    RecordingMonitorView view;
+    ScriptedSerialLink link;
+    ScriptedPump pump;
+    RecordingSound sound;
+    RecordingProgramEnd end;
+    CallMonitor monitor { state, view, link, pump, sound, end };
+    QStringList script, notes;
+    bool switchedOff = false, clicking = false;
 };
 
 } // namespace
