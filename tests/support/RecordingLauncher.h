@@ -4,23 +4,16 @@
 
 #include <QStringList>
 
-// Records what the program asked to start; whether a start succeeds is up to the test.
+// Records the text files the program asked to open; every start succeeds.
 class RecordingLauncher : public Launcher
 {
 public:
     bool openTextFile(const QString& file) override
     {
         openedFiles << file;
-        return viewerAvailable;
+        return true;
     }
-    bool startRecorder() override
-    {
-        ++recorderStarts;
-        return recorderAvailable;
-    }
+    bool startRecorder() override { return true; }
 
     QStringList openedFiles;
-    int recorderStarts = 0;
-    bool viewerAvailable = true;
-    bool recorderAvailable = true;
 };

@@ -13,18 +13,17 @@ public:
     {
         QString text;
         MessageIcon icon;
-        bool modal;
     };
 
     void showModal(QWidget* parent, const QString& text, MessageIcon icon) override
     {
-        shown.push_back({ text, icon, true });
+        shown.push_back({ text, icon });
         if (real)
             QtMessageBoxes().showModal(parent, text, icon);
     }
     void showLater(QWidget*, const QString& text, MessageIcon icon) override
     {
-        shown.push_back({ text, icon, false });
+        shown.push_back({ text, icon });
     }
 
     QStringList texts() const

@@ -43,8 +43,6 @@ public:
 
     // What the modem sends next; delivered by one read each.
     void send(const QString& chunk) { incoming.push_back(chunk); }
-    // The modem goes away: further reads and writes fail.
-    void unplug() { unplugged = true; }
 
     int commPort = -1, inputLen = -1, opens = 0, closes = 0;
     bool isOpen = false, openFails = false, unplugged = false;

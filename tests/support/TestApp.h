@@ -3,7 +3,6 @@
 #include "TestPlatform.h"
 
 #include <QTemporaryDir>
-
 #include <memory>
 
 class Halvoren;
@@ -23,7 +22,7 @@ public:
 
     // A configured program: "cconfig.ini" with the given port and an empty phone book.
     void writeSettings(const QString& port = QStringLiteral("com1:"), bool autoUpdate = false,
-                       bool blocking = false) const;
+        bool blocking = false) const;
     void writeEmptyPhoneBook() const;
 
     // Runs start-up: the main window's load step.

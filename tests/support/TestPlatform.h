@@ -17,7 +17,7 @@ class TestPlatform
 public:
     explicit TestPlatform(const QString& appDir, int timerIntervalMs = 20);
 
-    QString printedPdf() const { return m_pdfFile; }
+    QString printedPdf() const { return platform.applicationDirectory + "/printed.pdf"; }
 
     RecordingMessageBoxes messages;
     RecordingSound sound;
@@ -25,11 +25,6 @@ public:
     RecordingProgramEnd end;
     QtEventPump pump;
     QtPictureLoader pictures;
-
-private:
-    QString m_pdfFile;
-
-public:
     QtLogPrinter printer;
     Platform platform;
 };
