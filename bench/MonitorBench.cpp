@@ -62,7 +62,7 @@ MonitorBench::MonitorBench(int timerIntervalMs, const QStringList& modemOptions)
     : m_timerIntervalMs(timerIntervalMs)
     , m_modemOptions(modemOptions)
 {
-    connect(&m_sim, &SimProcess::event, this, &MonitorBench::onSimEvent);
+    connect(&m_sim, &SimProcess::simEvent, this, &MonitorBench::onSimEvent);
     m_end.onEnd = [this] { m_problems << QStringLiteral("the program ended itself"); };
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, [this] {

@@ -61,6 +61,6 @@ void SimProcess::readEvents()
         const QString text = line.mid(space + 1);
         if (text.startsWith(QLatin1String("ready ")))
             m_ready = true;
-        emit event(line.left(space).toLongLong(), text);
+        emit simEvent(line.left(space).toLongLong(), text);
     }
 }

@@ -22,7 +22,7 @@ public:
 
 signals:
     // `atUs` is on the monotonic clock that Measure::nowUs() reads.
-    void event(qint64 atUs, const QString& line);
+    void simEvent(qint64 atUs, const QString& line);
 
 private:
     void readEvents();

@@ -1,10 +1,6 @@
 #include "monitor/CallMonitor.h"
-#include "monitor/MonitorView.h"
 #include "state/AppState.h"
-#include "support/RecordingProgramEnd.h"
-#include "support/RecordingSound.h"
-#include "support/ScriptedPump.h"
-#include "support/ScriptedSerialLink.h"
+#include "support/RecordingMonitorView.h"
 
 #include <QtTest>
 
@@ -25,33 +21,8 @@ QString cid(const QString& number)
 // timer), "until blocked", "until timing out", "until text" (the blocked count is 1, the caption
 // says so, text was received), "timer?" (notes whether Timer1 runs); others are the modem's text.
 // Configured for "com3:" and "AT+VCID=1", the program's folder "/app".
-struct Harness : MonitorView
+struct Harness : RecordingMonitorView
 {
-    // The main window as the call monitor sees it, recorded field by field.
-    QString logText() const override { return log; }
-    void setLogText(const QString& text) override { log = text; }
-    void appendLog(const QString& text) override { log += text; }
-    void focusLog() override { }
-    void showLogEnd() override { }
-    void setCaption(const QString& text) override { captions << text; }
-    void restoreIfMinimized() override { minimized = false; }
-    void disableWindow() override { enabled = false; }
-    void setActivateCaption(const QString& text) override { activateCaption = text; }
-    void setConfigAndPhonebookEnabled(bool value) override { configAndPhonebookEnabled = value; }
-    void setTotalCallsCaption(const QString& text) override { totalCalls = text; }
-    QString blockedCallsCaption() const override { return blockedCalls; }
-    void setBlockedCallsCaption(const QString& text) override { blockedCalls = text; }
-    bool showPicture(const QString& file) override { return !(picture = file).isNull(); }
-    void clearPicture() override { picture.clear(); }
-    void setTimerEnabled(bool value) override { timerEnabled = value; }
-    void showPortInUse() override { messages << QStringLiteral("port in use"); }
-    void showNotResponding() override { messages << QStringLiteral("not responding"); }
-
-    QString caption() const { return captions.value(captions.size() - 1); }
-
-    QString log, picture, activateCaption = "&Activate", totalCalls = "0", blockedCalls = "0";
-    QStringList captions, messages;
-    bool minimized = false, enabled = true, configAndPhonebookEnabled = true, timerEnabled = false;
     explicit Harness(const QStringList& steps)
     {
         state.AppPath = "/app";
