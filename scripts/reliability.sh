@@ -69,20 +69,12 @@ EOF
 | Deactivate and Activate close together (a double click, or a click during the recovery) started a second monitor inside the first: once it returned, the first waited forever for ticks that never came or monitored on behind an "&Activate" caption, or a stop request left by a failed monitor stopped the new one at once | `fuzz_receive`, four inputs | Activate while a monitor is still running lets it carry on; a stop request goes only to a running monitor, and goes with it when it fails | `fuzz/corpus/fuzz_receive/regression-*`; `tst_faults_modem` deactivateActivateInOneGo |
 | A save on a full disk put an empty file in place of the old one and reported success: `QSaveFile::commit()` does not notice that its buffered bytes never reached the disk | `tst_faults_files`, full disk | the writer flushes before it commits and reports the failure | `tst_faults_files` writeFails, full disk rows |
 | A field that began with `"` was read as quoted up to the next `"`, across line ends: a hand-edited phone.ini with an unclosed quote sent every start into the first-run path with the port cleared, and a balanced `"C:\x.jpg"` lost its quotes | issue 10 | a field counts as quoted only when it is one the writer quotes (a comma, a quote, a line end or a leading space inside, the closing quote followed by a comma or the line end); anything else is read by the plain rule | `tst_faults_files` handEditedFiles, quote rows |
-| Files of the program's earlier Windows versions are in the Windows code page: a byte that is not UTF-8 (an accented letter in a picture path) became the replacement character and was saved so | issue 10 | a file that is not valid UTF-8 is read as Windows-1252 and written back in it | `tst_faults_files` handEditedFiles, Windows code page rows |
+| Files of the program's earlier Windows versions are in the Windows code page: a byte that is not UTF-8 (an accented letter in a picture path) became the replacement character and was saved so | issue 10 | a file that is not valid UTF-8 is read as Windows-1252 and written back in it, byte for byte; only when the code page cannot hold the text (a character it lacks, or bytes that would read back as UTF-8) is the file written in UTF-8 instead, so that the next start reads what was saved (`fuzz_datafiles` found the second case) | `tst_faults_files` handEditedFiles, Windows code page rows; `fuzz_datafiles` (save, load back) |
 | A save replaces the file with a new one, which need not have the old one's permissions (Qt 6.4's `QSaveFile` on Linux happens to copy them) | issue 10 | the writer gives the new file the old one's permissions for owner, group and others, so a read-only file stays read-only even when root saves it | `tst_faults_files` handEditedFiles, the rows that save |
 | Control characters in caller-ID text showed as nothing, as line breaks or as whatever the font made of them | `tst_faults_modem`, hostile caller ID | the view shows each as its control picture (C1 codes as the replacement character); the log itself keeps every byte | `tst_faults_modem` hostileCallerId |
 
 ## Left as they are
 
-- A file read in the Windows code page that then gets a character the code page lacks (say "Ł" in
-  a wav path typed into the editor) keeps the code page on the next save: Qt's encoder writes the
-  substitute byte 0x1A for that character and reports no error, so the character is lost instead of
-  the file becoming UTF-8.
-- A file that is read in the Windows code page only because of a byte in a part the program skips
-  (a line after the fourth settings line, a phone book block past entry 5), and whose kept values
-  happen to form valid UTF-8 in that code page (such as "Ã©"), is saved without the skipped part
-  and so reads as UTF-8 on the next start ("é"). `fuzz_datafiles` finds it.
 - A kill between creating and renaming a temporary file can leave that file (named after the data
   file, with a suffix) in the program's folder; no reader takes it for the file, and nothing removes
   it.
