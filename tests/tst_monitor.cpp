@@ -155,6 +155,15 @@ private slots:
         QVERIFY(ended || h.monitor.StopRequested() == 0);
     }
 
+    // Timer1's count stops at the top of its 16-bit range instead of wrapping.
+    void timerTicks_stayAtTheTop()
+    {
+        Harness h({});
+        for (int i = 0; i < 40000; ++i)
+            h.monitor.Timer1_Timer();
+        QCOMPARE(h.monitor.TimerTicks(), 32767);
+    }
+
     // One call against entries 1 to 5 ("number/flag", # the caller's number); every entry i has
     // the picture /p/i.bmp and, unless "mute", the sound /w/i.wav. Outcome: the numbers in the
     // book after the call | the log after the caller-ID entry | the sounds | the picture left.
@@ -175,8 +184,7 @@ private slots:
         row("in entries 2 and 4", ",#,,#,", "", ",#,,#,||/w/2.wav|/p/2.bmp");
         row("unknown", "1,,,,", "", "1,,,," + none);
         row("entry without a sound", ",,#,,", "mute", ",,#,," + none + "/p/3.bmp");
-        row("the fixed caller number", "#,,,,", "", "#,,,,||/w/1.wav|",
-            CallMonitor::kFixedCallerNumber);
+        row("the fixed caller number", "#,,,,", "", "#,,,,||/w/1.wav|", "5555550100");
         row("added to entry 2, found there", "1,,,,", "auto",
             "1,#,,," + added + "|/w/2.wav|/p/2.bmp");
         row("no number: 0 added", ",,,,", "auto", "0,,,," + added + none.mid(1), "P");
