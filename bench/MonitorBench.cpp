@@ -154,9 +154,9 @@ void MonitorBench::monitor(int quietLimitMs)
     m_watchdog.stop();
     m_cycleStart = nullptr;
     m_read = nullptr;
-    for (const RecordingMessageBoxes::Shown& box : m_messages.shown)
-        m_problems << QStringLiteral("message: ") + box.text;
-    m_messages.shown.clear();
+    for (const QString& text : std::as_const(m_messages.texts))
+        m_problems << QStringLiteral("message: ") + text;
+    m_messages.texts.clear();
 }
 
 void MonitorBench::deactivate()

@@ -289,7 +289,7 @@ private slots:
         const QByteArray before = app.readFile(file);
         QVERIFY(fault(true));
         save();
-        const QStringList messages = app.platform().messages.texts();
+        const QStringList messages = app.platform().messages.texts;
         const QString prefix = "Could not write " + app.path(file) + ":\n";
         QVERIFY2(messages.size() == 1 && messages[0].startsWith(prefix) && messages[0] != prefix,
             qPrintable(messages.join('\n')));
@@ -299,7 +299,7 @@ private slots:
         save();
         if (writer == 3)
             save();
-        QCOMPARE(app.platform().messages.texts(), messages);
+        QCOMPARE(app.platform().messages.texts, messages);
         QCOMPARE(app.readFile(file), saved[writer]);
         report(QString::fromLatin1(QTest::currentDataTag()), 1,
             QStringLiteral("message \"Could not write %1: %2\", file unchanged, program goes on; "

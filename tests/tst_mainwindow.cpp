@@ -360,13 +360,13 @@ private slots:
             QTRY_VERIFY(!config->Command7->isDown());
             seen << QString(m_app->readFile("cconfig.ini"))
                         .remove("\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n")
-                 << messages().texts().join(',') << config->Label3->text().section("\r\n", 0, 0);
+                 << messages().texts.join(',') << config->Label3->text().section("\r\n", 0, 0);
         }
         QCOMPARE(seen.join('|'),
             "com2:|Please select a comm port|You can re-detect your communication ports if you "
             "wish.|No port selected|Please select a comm port|Halvoren is ready to continue");
-        QVERIFY(state().CommPort == "com2:"
-            && messages().shown.front().icon == MessageIcon::Exclamation);
+        QVERIFY(
+            state().CommPort == "com2:" && messages().icons.front() == MessageIcon::Exclamation);
         QTest::mouseClick(config->Command1, Qt::LeftButton);
         QCOMPARE(owners, QList<QWindow*>({ m_form1->windowHandle(), config->windowHandle() }));
         QCOMPARE(cursors, 0);
@@ -393,8 +393,8 @@ private slots:
         QCOMPARE(m_app->platform().launcher.openedFiles, { m_app->path("readme.txt") });
         m_form1->setActivateCaption(QStringLiteral("&Deactivate"));
         QTest::mouseClick(m_form1->Command3, Qt::LeftButton);
-        QCOMPARE(messages().texts(), { "please deactivate halvoren first!" });
-        QVERIFY(messages().shown.back().icon == MessageIcon::Exclamation && !forms().loadedForm2());
+        QCOMPARE(messages().texts, { "please deactivate halvoren first!" });
+        QVERIFY(messages().icons.back() == MessageIcon::Exclamation && !forms().loadedForm2());
         // A click in the log box disables it, and the window keeps the focus until the user
         // moves it.
         QTest::mouseClick(m_form1->Text1->viewport(), Qt::LeftButton);
@@ -402,32 +402,6 @@ private slots:
         QVERIFY(!m_form1->Text1->isEnabled() && QApplication::focusWidget() == m_form1);
         QTest::keyClick(m_form1, Qt::Key_Tab);
         QVERIFY(m_form1->Text1->isEnabled());
-    }
-
-    // A first run: the agreement comes first, owned by the configuration window; a close from
-    // its frame is ignored, "I &Agree" enables "&Next >" for good, "I &Do Not Agree" ends.
-    void firstRun()
-    {
-        QStringList seen;
-        ModalAnswer<Fr> agreement([&](Fr& fr) {
-            QVERIFY(!forms().loadedForm2()->isVisible() && !forms().form1().isVisible());
-            QCOMPARE(fr.windowHandle()->transientParent(), forms().loadedForm2()->windowHandle());
-            fr.close();
-            seen << QString::number(fr.isVisible()) << QString::number(fr.Command1->isEnabled());
-            QTest::mouseClick(fr.Option1, Qt::LeftButton);
-            fr.Option3->setChecked(true);
-            seen << QString::number(fr.Command1->isEnabled()) << QString::number(ends());
-            QTest::mouseClick(fr.Option2, Qt::LeftButton);
-            seen << QString::number(ends());
-            QTest::mouseClick(fr.Command1, Qt::LeftButton);
-        });
-        m_app->writeEmptyPhoneBook();
-        m_app->start();
-        QCOMPARE(seen.join(' '), "1 0 1 0 1");
-        QVERIFY(!forms().loadedForm1()->isVisible() && !forms().loadedForm1()->isFormEnabled()
-            && forms().loadedForm2()->isVisible());
-        // "No Port Selected" shows from its start.
-        QCOMPARE(forms().loadedForm2()->Combo1->lineEdit()->cursorPosition(), 0);
     }
 
     // The editor's event rules and number check, with real message boxes, as "book>actions>
@@ -667,33 +641,27 @@ private slots:
     }
 
     // Log view: the first and last line shown (-1 for either) after a line that wraps ("wrap")
-    // and 200 lines, scrolled to the end ("end") or to line 100 ("100"), then by keys.
+    // and 200 lines, scrolled to the end ("end") or to line 100 ("100"), then by keys, as
+    // "from|keys|first last".
     void logView_scrolls_data()
     {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QKeySequence>("keys");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        QTest::newRow("scroll to end") << "end" << QKeySequence() << -1 << 200;
-        QTest::newRow("scroll bar to line 100") << "100" << QKeySequence() << 100 << -1;
-        QTest::newRow("Down Down Up")
-            << "" << QKeySequence(Qt::Key_Down, Qt::Key_Down, Qt::Key_Up) << 1 << -1;
-        QTest::newRow("Page Down, Page Up")
-            << "" << QKeySequence(Qt::Key_PageDown, Qt::Key_PageUp) << 0 << -1;
-        QTest::newRow("Ctrl+End") << "" << QKeySequence(Qt::CTRL | Qt::Key_End) << -1 << 200;
-        QTest::newRow("end, Ctrl+Home")
-            << "end" << QKeySequence(Qt::CTRL | Qt::Key_Home) << 0 << -1;
-        QTest::newRow("wrapped line") << "wrap" << QKeySequence() << 0 << 0;
-        QTest::newRow("Page Down in a wrapped line")
-            << "wrap" << QKeySequence(Qt::Key_PageDown) << 0 << 0;
+        QTest::addColumn<QString>("row");
+        QTest::newRow("scroll to end") << "end||-1 200";
+        QTest::newRow("scroll bar to line 100") << "100||100 -1";
+        QTest::newRow("Down Down Up") << "|Down, Down, Up|1 -1";
+        QTest::newRow("Page Down, Page Up") << "|PgDown, PgUp|0 -1";
+        QTest::newRow("Ctrl+End") << "|Ctrl+End|-1 200";
+        QTest::newRow("end, Ctrl+Home") << "end|Ctrl+Home|0 -1";
+        QTest::newRow("wrapped line") << "wrap||0 0";
+        QTest::newRow("Page Down in a wrapped line") << "wrap|PgDown|0 0";
     }
 
     void logView_scrolls()
     {
-        QFETCH(QString, from);
-        QFETCH(QKeySequence, keys);
-        QFETCH(int, first);
-        QFETCH(int, last);
+        QFETCH(QString, row);
+        const QString from = row.section('|', 0, 0);
+        const int first = row.section('|', 2).section(' ', 0, 0).toInt();
+        const int last = row.section(' ', -1).toInt();
         start();
         QString words;
         for (int i = 0; i < 120; ++i)
@@ -708,7 +676,7 @@ private slots:
             m_form1->showLogEnd();
         if (from.toInt())
             m_form1->Text1->verticalScrollBar()->setValue(from.toInt());
-        QTest::keySequence(m_form1->Text1, keys);
+        QTest::keySequence(m_form1->Text1, QKeySequence(row.section('|', 1, 1)));
         const std::pair<int, int> shown = shownLines();
         QCOMPARE(shown.first, first < 0 ? shown.first : first);
         QCOMPARE(shown.second, last < 0 ? shown.second : last);

@@ -1,5 +1,3 @@
-#include "monitor/CallMonitor.h"
-#include "state/AppState.h"
 #include "support/RecordingMonitorView.h"
 
 #include <QtTest>
@@ -20,14 +18,10 @@ QString cid(const QString& number)
 // user switches monitoring off and Timer1 goes on ticking. Steps: "tick N" (N ticks of the running
 // timer), "until blocked", "until timing out", "until text" (the blocked count is 1, the caption
 // says so, text was received), "timer?" (notes whether Timer1 runs); others are the modem's text.
-// Configured for "com3:" and "AT+VCID=1", the program's folder "/app".
-struct Harness : RecordingMonitorView
+struct Harness : MonitorRig
 {
     explicit Harness(const QStringList& steps)
     {
-        state.AppPath = "/app";
-        state.CommPort = "com3:";
-        state.CallerIdCommand = "AT+VCID=1";
         for (const QString& step : steps)
             script << (step.startsWith("tick ") ? QStringList(step.mid(5).toInt(), "tick")
                                                 : QStringList(step));
@@ -36,9 +30,9 @@ struct Harness : RecordingMonitorView
     }
     bool ready(const QString& step) const
     {
-        return step == "tick"            ? timerEnabled
-            : step == "until blocked"    ? blockedCalls == "1"
-            : step == "until timing out" ? caption() == "Halvoren 1.5 timming out events"
+        return step == "tick"            ? view.timerEnabled
+            : step == "until blocked"    ? view.blockedCalls == "1"
+            : step == "until timing out" ? view.caption() == "Halvoren 1.5 timming out events"
             : step == "until text"       ? !state.ReceiveBuffer.isEmpty()
                                          : true;
     }
@@ -53,13 +47,13 @@ struct Harness : RecordingMonitorView
             if (step == "tick")
                 monitor.Timer1_Timer();
             else if (step == "timer?")
-                notes << (timerEnabled ? "timer on" : "timer off");
+                notes << (view.timerEnabled ? "timer on" : "timer off");
             else if (step == "look?")
-                notes << activateCaption + (configAndPhonebookEnabled ? " +" : " -");
+                notes << view.activateCaption + (view.configAndPhonebookEnabled ? " +" : " -");
             else if (!step.startsWith("until"))
                 link.send(step);
         } else if (!script.isEmpty() || switchedOff) {
-            if (timerEnabled)
+            if (view.timerEnabled)
                 monitor.Timer1_Timer();
         } else {
             switchedOff = true;
@@ -68,12 +62,6 @@ struct Harness : RecordingMonitorView
         clicking = false;
     }
 
-    AppState state;
-    ScriptedSerialLink link;
-    ScriptedPump pump;
-    RecordingSound sound;
-    RecordingProgramEnd end;
-    CallMonitor monitor { state, *this, link, pump, sound, end };
     QStringList script, notes;
     bool switchedOff = false, clicking = false;
 };
@@ -142,14 +130,15 @@ private slots:
         h.state.Book.BlockFlag(1) = QStringLiteral("B");
         h.monitor.Command1_Click();
         const QString number = h.monitor.CallerNumber();
-        const QStringList summary { h.totalCalls + '/' + h.blockedCalls,
+        const QStringList summary { h.view.totalCalls + '/' + h.view.blockedCalls,
             number.isEmpty() ? "-" : number };
         QCOMPARE(h.end.ends ? QString("ended") : (summary + h.notes).join(' '), outcome);
-        QCOMPARE(QStringList({ h.link.written.value(0), h.link.settings, h.captions.value(1) }),
+        QCOMPARE(
+            QStringList({ h.link.written.value(0), h.link.settings, h.view.captions.value(1) }),
             QStringList({ "AT+VCID=1\r", "19200,N,8,1", "Halvoren activating caller ID" }));
         // Switched off at the end, the monitor stops at its next check.
         const bool ended = outcome == "ended";
-        QCOMPARE(QVariantList({ h.messages, h.enabled, h.sound.beeps, h.link.isOpen }),
+        QCOMPARE(QVariantList({ h.view.messages, h.view.enabled, h.sound.beeps, h.link.isOpen }),
             QVariantList({ ended ? QStringList { "not responding" } : QStringList(), !ended,
                 int(!ended), ended }));
         QVERIFY(ended || h.monitor.StopRequested() == 0);
@@ -220,22 +209,22 @@ private slots:
             if (!options.contains("mute"))
                 h.state.Book.WavFile(i) = QStringLiteral("/w/%1.wav").arg(i);
         }
-        h.minimized = true;
+        h.view.minimized = true;
         h.monitor.Command1_Click();
 
         QStringList numbers;
         for (int i = 1; i <= 5; ++i)
             numbers << h.state.Book.PhoneNumber(i);
         const QString entry = cid(number) + "\r\n++++++++\r\n";
-        QVERIFY2(h.log.contains(entry), qPrintable(h.log));
-        QCOMPARE(QStringList({ numbers.join(','), h.log.section(entry, 1), h.sound.played.join(' '),
-                                 h.picture })
+        QVERIFY2(h.view.log.contains(entry), qPrintable(h.view.log));
+        QCOMPARE(QStringList({ numbers.join(','), h.view.log.section(entry, 1),
+                                 h.sound.played.join(' '), h.view.picture })
                      .join('|'),
             outcome.replace('#', n));
         const bool blocked = outcome.contains("Was blocked.");
         QCOMPARE(h.link.written.contains("ATDT1\r"), blocked);
-        QCOMPARE(h.totalCalls + ' ' + h.blockedCalls, blocked ? "1 1" : "1 0");
-        QCOMPARE(h.minimized, blocked);
+        QCOMPARE(h.view.totalCalls + ' ' + h.view.blockedCalls, blocked ? "1 1" : "1 0");
+        QCOMPARE(h.view.minimized, blocked);
     }
 
     // The Activate click with the port setting and the log's length. Outcome: the port
@@ -264,17 +253,18 @@ private slots:
         Harness h({ kOk });
         h.state.CommPort = commPort;
         h.link.openFails = busy;
-        h.log = QString(logLength, u'x');
+        h.view.log = QString(logLength, u'x');
         h.monitor.Command1_Click();
         QCOMPARE(QStringLiteral("%1 %2 %3")
                      .arg(h.link.commPort)
-                     .arg(h.log.indexOf("Activated:\r\n"))
-                     .arg(h.messages.join(' ')),
+                     .arg(h.view.log.indexOf("Activated:\r\n"))
+                     .arg(h.view.messages.join(' ')),
             outcome);
         // Recovered, or switched off: standing by after the deactivation entry.
-        QCOMPARE(h.activateCaption + ' ' + h.caption(), "&Activate Halvoren 1.5 standing by");
-        QVERIFY(h.configAndPhonebookEnabled && h.log.endsWith("+++++++\r\n"));
-        QCOMPARE(h.log.count("Deactivated:"), 1);
+        QCOMPARE(
+            h.view.activateCaption + ' ' + h.view.caption(), "&Activate Halvoren 1.5 standing by");
+        QVERIFY(h.view.configAndPhonebookEnabled && h.view.log.endsWith("+++++++\r\n"));
+        QCOMPARE(h.view.log.count("Deactivated:"), 1);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/QtMessageBoxes.h"
 
+#include <QList>
 #include <QStringList>
 
 // Records every message box instead of showing it, so no test ever waits on a modal box. With
@@ -9,31 +10,19 @@
 class RecordingMessageBoxes : public MessageBoxes
 {
 public:
-    struct Shown
-    {
-        QString text;
-        MessageIcon icon;
-    };
-
     void showModal(QWidget* parent, const QString& text, MessageIcon icon) override
     {
-        shown.push_back({ text, icon });
+        showLater(parent, text, icon);
         if (real)
             QtMessageBoxes().showModal(parent, text, icon);
     }
     void showLater(QWidget*, const QString& text, MessageIcon icon) override
     {
-        shown.push_back({ text, icon });
+        texts << text;
+        icons << icon;
     }
 
-    QStringList texts() const
-    {
-        QStringList all;
-        for (const Shown& box : shown)
-            all << box.text;
-        return all;
-    }
-
-    std::vector<Shown> shown;
+    QStringList texts;
+    QList<MessageIcon> icons;
     bool real = false;
 };

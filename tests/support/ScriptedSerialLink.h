@@ -4,7 +4,6 @@
 #include "state/RuntimeError.h"
 
 #include <QStringList>
-#include <deque>
 
 // A modem port in memory: the test queues what the modem sends, one chunk per read, and reads
 // back what the program wrote. Closing discards unread chunks, as a real port does.
@@ -35,10 +34,7 @@ public:
     QString input() override
     {
         failIf(!isOpen || unplugged);
-        const QString chunk = incoming.empty() ? QString() : incoming.front();
-        if (!incoming.empty())
-            incoming.pop_front();
-        return chunk;
+        return incoming.isEmpty() ? QString() : incoming.takeFirst();
     }
 
     // What the modem sends next; delivered by one read each.
@@ -48,7 +44,7 @@ public:
     bool isOpen = false, openFails = false, unplugged = false;
     QString settings;
     QStringList written;
-    std::deque<QString> incoming;
+    QStringList incoming;
 
 private:
     static void failIf(bool failed)
