@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 build="${1:-build/debug}"
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build" --target tst_faults_files tst_faults_modem fault-helper modem-sim
+cmake --build "$build" --target tst_faults_files tst_faults_modem modem-sim
 
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT

@@ -9,6 +9,7 @@
 #include "windows/main/Form4.h"
 #include "windows/main/LogBox.h"
 
+#include <QSerialPort>
 #include <QtTest>
 #include <QtWidgets>
 #include <fcntl.h>
@@ -297,10 +298,10 @@ private slots:
                     "--clock", "01021530" }));
         const QString link = rig.app.path("ports/com1");
         const QString folder = rig.app.path("nodev");
-        QProcess holder;
+        // Held as another program holds it: its lock file taken and the line opened exclusively.
+        QSerialPort holder(modem->device);
         if (setup.contains("held")) {
-            holder.start(HALVOREN_BINARY_DIR "/fault-helper", { "hold", modem->device });
-            QVERIFY(holder.waitForReadyRead(10000) && holder.readLine() == "held\n");
+            QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
         } else if (nodev) {
             // A device node on a file system mounted "nodev" cannot be opened, even by root.
             QVERIFY(QDir().mkpath(folder) && QDir().mkpath(rig.app.path("ports")));
@@ -362,8 +363,7 @@ private slots:
         QCOMPARE(rig.form1->windowTitle(), "Halvoren 1.5 standing by");
         // The program monitors again once the port is back.
         if (setup.contains("held")) {
-            holder.closeWriteChannel();
-            QVERIFY(holder.waitForFinished(10000));
+            holder.close();
         } else if (nodev) {
             QVERIFY(QFile::remove(link) && QFile::link(modem->device, link));
             QVERIFY(::umount2(qPrintable(folder), MNT_DETACH) == 0);
