@@ -8,7 +8,6 @@
 #include "windows/AppFonts.h"
 #include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
-#include "windows/config/PortDetection.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
 #include "windows/main/LogBox.h"
