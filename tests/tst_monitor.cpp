@@ -227,39 +227,33 @@ private slots:
         QCOMPARE(h.view.minimized, blocked);
     }
 
-    // The Activate click with the port setting and the log's length. Outcome: the port
-    // selected, where the activation entry starts, the message shown.
+    // The Activate click as "port setting>log length>outcome", the port held by another program
+    // where marked "busy". Outcome: the port selected, where the activation entry starts, the
+    // message shown.
     void activate_data()
     {
-        QTest::addColumn<QString>("commPort");
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<int>("logLength");
-        QTest::addColumn<QString>("outcome");
-        QTest::newRow("com9: selects port 9") << "com9:" << false << 0 << "9 0 ";
+        QTest::addColumn<QString>("row");
+        QTest::newRow("com9: selects port 9") << "com9:>0>9 0 ";
         QTest::newRow("com10: selects port 0, 32000 characters stay")
-            << "com10:" << false << 32000 << "0 32000 port in use";
+            << "com10:>32000>0 32000 port in use";
         QTest::newRow("port in use, 32001 characters cleared")
-            << "com3:" << true << 32001 << "3 7 port in use";
-        QTest::newRow("no port") << "" << false << 0 << "-1 0 port in use";
-        QTest::newRow("not a digit") << "comX:" << false << 0 << "-1 0 port in use";
+            << "com3: busy>32001>3 7 port in use";
+        QTest::newRow("no port") << ">0>-1 0 port in use";
+        QTest::newRow("not a digit") << "comX:>0>-1 0 port in use";
     }
 
     void activate()
     {
-        QFETCH(QString, commPort);
-        QFETCH(bool, busy);
-        QFETCH(int, logLength);
-        QFETCH(QString, outcome);
+        QFETCH(QString, row);
         Harness h({ kOk });
-        h.state.CommPort = commPort;
-        h.link.openFails = busy;
-        h.view.log = QString(logLength, u'x');
+        h.state.CommPort = row.section('>', 0, 0).remove(" busy");
+        h.link.openFails = row.contains("busy");
+        h.view.log = QString(row.section('>', 1, 1).toInt(), u'x');
         h.monitor.Command1_Click();
-        QCOMPARE(QStringLiteral("%1 %2 %3")
-                     .arg(h.link.commPort)
-                     .arg(h.view.log.indexOf("Activated:\r\n"))
-                     .arg(h.view.messages.join(' ')),
-            outcome);
+        QCOMPARE(QString::number(h.link.commPort) + ' '
+                + QString::number(h.view.log.indexOf("Activated:\r\n")) + ' '
+                + h.view.messages.join(' '),
+            row.section('>', 2));
         // Recovered, or switched off: standing by after the deactivation entry.
         QCOMPARE(
             h.view.activateCaption + ' ' + h.view.caption(), "&Activate Halvoren 1.5 standing by");
