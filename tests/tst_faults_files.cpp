@@ -1,8 +1,8 @@
-#include "app/Fr.h"
 #include "app/Halvoren.h"
 #include "support/ModalAnswer.h"
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
+#include "windows/config/Fr.h"
 #include "windows/main/Form1.h"
 #include "windows/phonebook/Phonebook.h"
 

@@ -1,8 +1,8 @@
 #include "FormRegistry.h"
 
-#include "app/Fr.h"
 #include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
+#include "windows/config/Fr.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
 #include "windows/phonebook/Phonebook.h"
