@@ -1,7 +1,7 @@
 #include "Form2.h"
 
 #include "Fr.h"
-#include "PortDetection.h"
+#include "monitor/PortDetection.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/ProgramEnd.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DetectionView.h"
+#include "monitor/DetectionView.h"
 #include "windows/Form.h"
 
 #include <memory>
