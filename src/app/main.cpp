@@ -7,6 +7,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The window icons live in a static library, whose resources are not registered on their own.
+    Q_INIT_RESOURCE(assets);
     // The program ends only where it says so, never because its last window was hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     AppFonts::install();

@@ -56,6 +56,16 @@ QString DataStore::filePath(const QString& fileName) const
     return QDir(m_state.AppPath).filePath(fileName);
 }
 
+QString DataStore::phoneBookPath() const
+{
+    return filePath(kPhoneBookFile);
+}
+
+bool DataStore::phoneBookExists() const
+{
+    return QFile::exists(phoneBookPath());
+}
+
 QString DataStore::readAll(const QString& fileName)
 {
     QFile file(filePath(fileName));

@@ -25,6 +25,8 @@ public:
     bool SaveCallLog(const QString& logText);
 
     QString filePath(const QString& fileName) const;
+    QString phoneBookPath() const;
+    bool phoneBookExists() const;
 
 private:
     // The file's text: UTF-8, or the Windows code page for a file that is not valid UTF-8.

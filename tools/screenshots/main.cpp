@@ -43,6 +43,7 @@ bool save(QWidget& window, const QString& folder, const QString& name)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    Q_INIT_RESOURCE(assets);
     QApplication::setQuitOnLastWindowClosed(false);
     AppFonts::install();
     if (argc != 2) {

@@ -17,7 +17,6 @@
 #include "windows/phonebook/Phonebook.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +26,6 @@
 namespace {
 
 const QString kNoPortSelected = QStringLiteral("No Port Selected");
-const QString kPhoneBookFile = QStringLiteral("phone.ini");
 
 } // namespace
 
@@ -238,7 +236,7 @@ bool Form2::writePhoneBookIfMissing()
 {
     // Without "phone.ini" the next start would take the saved configuration for a first run.
     DataStore& store = m_context.store;
-    return QFile::exists(store.filePath(kPhoneBookFile)) || store.SavePhoneBook();
+    return store.phoneBookExists() || store.SavePhoneBook();
 }
 
 void Form2::reloadPhoneBook()
@@ -249,7 +247,7 @@ void Form2::reloadPhoneBook()
     } catch (const RuntimeError& error) {
         m_context.platform.messages.showModal(this,
             QStringLiteral("Could not read %1:\n%2")
-                .arg(store.filePath(kPhoneBookFile), QString::fromStdString(error.what())),
+                .arg(store.phoneBookPath(), QString::fromStdString(error.what())),
             MessageIcon::Exclamation);
     }
 }

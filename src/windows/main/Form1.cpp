@@ -2,7 +2,6 @@
 
 #include "Form4.h"
 #include "LogBox.h"
-#include "RectangleShape.h"
 #include "platform/Launcher.h"
 #include "platform/LogPrinter.h"
 #include "platform/MessageBoxes.h"
@@ -16,6 +15,7 @@
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
 #include "windows/Controls.h"
+#include "windows/RectangleShape.h"
 #include "windows/config/Form2.h"
 #include "windows/phonebook/Phonebook.h"
 

@@ -1,10 +1,10 @@
 #include "Form4.h"
 
 #include "Form1.h"
-#include "RectangleShape.h"
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
 #include "windows/Controls.h"
+#include "windows/RectangleShape.h"
 #include "windows/config/Form2.h"
 
 #include <QFontInfo>

@@ -11,10 +11,10 @@
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
 #include "windows/Controls.h"
+#include "windows/RectangleShape.h"
 #include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
 #include "windows/main/Form1.h"
-#include "windows/main/RectangleShape.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -51,7 +51,6 @@ bool isNumeric(const QString& text)
 Phonebook::Phonebook(AppContext& context)
     : Form(context)
 {
-    Q_INIT_RESOURCE(assets);
     setObjectName(QStringLiteral("Phonebook"));
     setWindowTitle(QStringLiteral("Phonebook"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
