@@ -1,5 +1,6 @@
 #include "CallMonitor.h"
 
+#include "ModemDialogue.h"
 #include "MonitorView.h"
 #include "platform/EventPump.h"
 #include "platform/ProgramEnd.h"
@@ -13,20 +14,9 @@
 
 namespace {
 
-const QString kOk = QStringLiteral("OK\r\n");
 const QString kRing = QStringLiteral("RING\r\n");
-const QString kLineSettings = QStringLiteral("19200,N,8,1");
 constexpr int kMaxLogLength = 32000;
 constexpr int kMaxTimerTicks = 32767;
-
-// Appends what the port delivered and tells whether `needle` is now in `buffer`, looking only at
-// the new text and the few characters before it that could start a match.
-bool appendAndFind(QString& buffer, const QString& received, const QString& needle)
-{
-    const qsizetype from = qMax<qsizetype>(0, buffer.size() - (needle.size() - 1));
-    buffer += received;
-    return buffer.indexOf(needle, from) >= 0;
-}
 
 // The port number is the first of the setting's last two characters: com3: selects port 3.
 int portNumber(const QString& commPort)
@@ -223,10 +213,7 @@ void CallMonitor::openPortAtStart()
     m_view.setCaption(QStringLiteral("Halvoren activating caller ID"));
     if (m_port.portOpen())
         m_port.close();
-    m_port.setCommPort(portNumber(m_state.CommPort));
-    m_port.setSettings(kLineSettings);
-    m_port.setInputLen(0);
-    m_port.open();
+    ModemDialogue::openPort(m_port, portNumber(m_state.CommPort));
 
     m_view.setTimerEnabled(true);
     m_timerTicks = 0;
@@ -245,7 +232,8 @@ bool CallMonitor::waitForOk()
         yieldAfterPoll(gotData);
         const QString received = readPort();
         gotData = !received.isEmpty();
-        const bool found = appendAndFind(m_state.ReceiveBuffer, received, kOk);
+        const bool found
+            = ModemDialogue::appendAndFind(m_state.ReceiveBuffer, received, ModemDialogue::kOk);
         if (m_timerTicks > 5)
             return false;
         if (found)
@@ -262,7 +250,7 @@ CallMonitor::PollResult CallMonitor::waitForRing()
             return PollResult::Stopped;
         const QString received = readPort();
         gotData = !received.isEmpty();
-        if (appendAndFind(m_state.ReceiveBuffer, received, kRing))
+        if (ModemDialogue::appendAndFind(m_state.ReceiveBuffer, received, kRing))
             return PollResult::Found;
     }
 }

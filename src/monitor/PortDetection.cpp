@@ -1,6 +1,7 @@
 #include "PortDetection.h"
 
 #include "DetectionView.h"
+#include "ModemDialogue.h"
 #include "platform/EventPump.h"
 #include "platform/ProgramEnd.h"
 #include "platform/SerialLink.h"
@@ -9,9 +10,7 @@
 
 namespace {
 
-const QString kLineSettings = QStringLiteral("19200,N,8,1");
 const QString kProbe = QStringLiteral("ATV1Q0\r");
-const QString kOk = QStringLiteral("OK\r\n");
 constexpr int kLastPortAfterAnswer = 7;
 constexpr int kLastPortAfterFailure = 6;
 constexpr int kProbeTicks = 1;
@@ -85,10 +84,7 @@ void PortDetection::scan()
 PortDetection::ProbeResult PortDetection::probe()
 {
     try {
-        m_port.setCommPort(m_probePort);
-        m_port.setSettings(kLineSettings);
-        m_port.setInputLen(0);
-        m_port.open();
+        ModemDialogue::openPort(m_port, m_probePort);
         m_state.ReceiveBuffer.clear();
         m_port.output(kProbe);
         m_view.setTimerEnabled(true);
@@ -100,13 +96,8 @@ PortDetection::ProbeResult PortDetection::probe()
                 return ProbeResult::Abandoned;
             const QString received = m_port.input();
             gotData = !received.isEmpty();
-            // Only the new text, with the few characters before it that could begin the answer,
-            // can hold an answer not seen before: a port that floods the probe costs no more
-            // per poll as its text piles up.
-            const qsizetype from
-                = qMax<qsizetype>(0, m_state.ReceiveBuffer.size() - (kOk.size() - 1));
-            m_state.ReceiveBuffer += received;
-            answered = m_state.ReceiveBuffer.indexOf(kOk, from) >= 0;
+            answered
+                = ModemDialogue::appendAndFind(m_state.ReceiveBuffer, received, ModemDialogue::kOk);
             if (m_detectTicks > kProbeTicks)
                 return ProbeResult::Failed;
         } while (!answered);
