@@ -1,3 +1,5 @@
+#include "monitor/DetectionView.h"
+#include "monitor/PortDetection.h"
 #include "support/RecordingMonitorView.h"
 
 #include <QtTest>
@@ -64,6 +66,36 @@ struct Harness : MonitorRig
 
     QStringList script, notes;
     bool switchedOff = false, clicking = false;
+};
+
+// The configuration window as port detection sees it.
+struct RecordingDetectionView : DetectionView
+{
+    void setHelpCaption(const QString& caption) override { captions << caption; }
+    void clearPortList() override { ports.clear(); }
+    void addPortItem(const QString& item) override { ports << item; }
+    void focusPortList() override { }
+    void enableSaveConfig() override { saveConfigEnabled = true; }
+    void setTimerEnabled(bool enabled) override { timerEnabled = enabled; }
+    void disableWindow() override { windowEnabled = false; }
+    void unloadWindow() override { unloaded = true; }
+
+    QStringList captions, ports;
+    bool saveConfigEnabled = false, timerEnabled = false, windowEnabled = true, unloaded = false;
+};
+
+using Answers = QMap<int, QStringList>;
+
+// A port for detection on which the probe's write fails when it is port `failing`.
+struct DetectionLink : ScriptedSerialLink
+{
+    void output(const QString& text) override
+    {
+        if (commPort == failing)
+            throw RuntimeError(QStringLiteral("Device I/O error"));
+        ScriptedSerialLink::output(text);
+    }
+    int failing = 0;
 };
 
 } // namespace
@@ -259,6 +291,91 @@ private slots:
             h.view.activateCaption + ' ' + h.view.caption(), "&Activate Halvoren 1.5 standing by");
         QVERIFY(h.view.configAndPhonebookEnabled && h.view.log.endsWith("+++++++\r\n"));
         QCOMPARE(h.view.log.count("Deactivated:"), 1);
+    }
+
+    // Detection over ports 1 to 8, silent but for `answers`: what a port sends after the probe, one
+    // chunk per read, starting after `delay` ticks of Timer1; the probe's write fails on port
+    // `failing`. Every yield that delivers nothing ticks Timer1 if it runs.
+    void detection_data()
+    {
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<int>("failing");
+        QTest::addColumn<QString>("probed");
+        QTest::addColumn<QString>("listed");
+        const QStringList ok { "OK\r\n" };
+        const QString six = "1 2 3 4 5 6";
+        QTest::newRow("modem on 3")
+            << Answers { { 3, { "ATV1Q0\r\r\nOK\r\n" } } } << 0 << 0 << six << "com3:";
+        QTest::newRow("modem on 6 has 7 probed")
+            << Answers { { 6, ok } } << 0 << 0 << "1 2 3 4 5 6 7"
+            << "com6:";
+        QTest::newRow("answers on 6 and 7, 8 not probed")
+            << Answers { { 6, ok }, { 7, ok }, { 8, ok } } << 0 << 0 << "1 2 3 4 5 6 7"
+            << "com6: com7:";
+        QTest::newRow("silent 6 after an answer, 7 not probed")
+            << Answers { { 1, ok }, { 7, ok } } << 0 << 0 << six << "com1:";
+        QTest::newRow("no modem") << Answers {} << 0 << 0 << six << "";
+        QTest::newRow("answer in three reads")
+            << Answers { { 4, { "O", "K\r", "\n" } } } << 0 << 0 << six << "com4:";
+        QTest::newRow("OK CR alone") << Answers { { 2, { "OK\r" } } } << 0 << 0 << six << "";
+        QTest::newRow("ok lower case") << Answers { { 1, { "\nok\r\n" } } } << 0 << 0 << six << "";
+        QTest::newRow("a failing write") << Answers { { 2, ok } } << 0 << 1 << six << "com2:";
+        QTest::newRow("answer after one tick") << Answers { { 1, ok } } << 1 << 0 << six << "com1:";
+        QTest::newRow("answer after two ticks") << Answers { { 1, ok } } << 2 << 0 << six << "";
+    }
+
+    void detection()
+    {
+        QFETCH(Answers, answers);
+        QFETCH(int, delay);
+        QFETCH(int, failing);
+        QFETCH(QString, probed);
+        QFETCH(QString, listed);
+        AppState state;
+        // Text left from before would complete an answer with the first port's text.
+        state.ReceiveBuffer = QStringLiteral("OK\r");
+        RecordingDetectionView view;
+        DetectionLink link;
+        link.failing = failing;
+        ScriptedPump pump;
+        RecordingProgramEnd end;
+        PortDetection detection(state, view, link, pump, end);
+        QStringList ports, chunks;
+        int opens = 0, ticks = 0, ticksWhileDisabled = 0, ticksAtEnd = -1;
+        pump.maxYields = 1000;
+        pump.onYield = [&] {
+            if (link.opens != opens) {
+                opens = link.opens;
+                ports << QString::number(link.commPort);
+                chunks = answers.value(link.commPort);
+                ticks = 0;
+            }
+            if (link.isOpen && ticks >= delay && !chunks.isEmpty()) {
+                link.send(chunks.takeFirst());
+            } else if (view.timerEnabled) {
+                detection.Timer1_Timer();
+                ++ticks;
+                ticksWhileDisabled += !view.windowEnabled;
+            }
+        };
+        end.onEnd = [&] { ticksAtEnd = ticksWhileDisabled; };
+        detection.Command4_Click();
+
+        const bool found = !listed.isEmpty();
+        QCOMPARE(ports.join(' '), probed);
+        QCOMPARE(view.ports.join(' '), listed);
+        QCOMPARE(view.captions,
+            QStringList({ "Please Wait",
+                found ? "Done checking ports\r\nPlease select a port\r\nand save configuration"
+                      : "Done checking ports\r\nNo modems were detected\r\nHalvoren can not "
+                        "continue" }));
+        // Without a modem the window pauses disabled for 4 ticks, goes and the program ends.
+        QCOMPARE(QVariantList({ view.saveConfigEnabled, view.windowEnabled, view.unloaded, end.ends,
+                     ticksAtEnd, link.isOpen, link.opens - link.closes }),
+            QVariantList({ found, found, !found, int(!found), found ? -1 : 4, false, 0 }));
+        QCOMPARE(link.written, QStringList(ports.size() - (failing > 0), "ATV1Q0\r"));
+        QCOMPARE(link.settings + ' ' + QString::number(link.inputLen), "19200,N,8,1 0");
     }
 };
 
