@@ -2,6 +2,7 @@
 
 #include "ModemDialogue.h"
 #include "MonitorView.h"
+#include "Version.h"
 #include "platform/EventPump.h"
 #include "platform/ProgramEnd.h"
 #include "platform/SerialLink.h"
@@ -57,7 +58,7 @@ void CallMonitor::Command1_Click()
 void CallMonitor::switchOn()
 {
     m_view.setActivateCaption(QStringLiteral("&Deactivate"));
-    m_view.setCaption(QStringLiteral("Halvoren 1.5 waiting for calls"));
+    m_view.setCaption(QStringLiteral("Halvoren " HALVOREN_VERSION " waiting for calls"));
     m_monitorActive = 1;
     m_view.setConfigAndPhonebookEnabled(false);
     // Activate again before the running monitor has noticed a Deactivate: that monitor carries
@@ -85,7 +86,7 @@ void CallMonitor::switchOn()
 void CallMonitor::switchOff()
 {
     m_view.setActivateCaption(QStringLiteral("&Activate"));
-    m_view.setCaption(QStringLiteral("Halvoren 1.5 standing by"));
+    m_view.setCaption(QStringLiteral("Halvoren " HALVOREN_VERSION " standing by"));
     m_view.setConfigAndPhonebookEnabled(true);
     appendStateEntry(QStringLiteral("Deactivated:"));
     m_monitorActive = 0;
@@ -99,7 +100,7 @@ void CallMonitor::recover()
 {
     m_view.showPortInUse();
     m_view.setActivateCaption(QStringLiteral("&Activate"));
-    m_view.setCaption(QStringLiteral("Halvoren 1.5 standing by"));
+    m_view.setCaption(QStringLiteral("Halvoren " HALVOREN_VERSION " standing by"));
     m_view.setConfigAndPhonebookEnabled(true);
     appendStateEntry(QStringLiteral("Deactivated:"));
     try {
@@ -159,7 +160,7 @@ void CallMonitor::MonitorCalls()
 
         if (!m_port.portOpen())
             m_port.open();
-        m_view.setCaption(QStringLiteral("Halvoren 1.5 waiting for calls"));
+        m_view.setCaption(QStringLiteral("Halvoren " HALVOREN_VERSION " waiting for calls"));
 
         if (waitForRing() == PollResult::Stopped) {
             stop();
@@ -290,7 +291,7 @@ void CallMonitor::pauseAfterBlockCall()
 
 bool CallMonitor::waitOutRinging()
 {
-    m_view.setCaption(QStringLiteral("Halvoren 1.5 timming out events"));
+    m_view.setCaption(QStringLiteral("Halvoren " HALVOREN_VERSION " timming out events"));
     m_view.setTimerEnabled(true);
     m_timerTicks = 0;
     while (m_timerTicks <= 10) {

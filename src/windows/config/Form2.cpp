@@ -1,6 +1,7 @@
 #include "Form2.h"
 
 #include "Fr.h"
+#include "Version.h"
 #include "monitor/PortDetection.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
@@ -34,7 +35,7 @@ Form2::Form2(AppContext& context)
     , MSComm0(context.platform.makeSerialLink())
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral(" Halvoren 1.5 configuration menu"));
+    setWindowTitle(QStringLiteral(" Halvoren " HALVOREN_VERSION " configuration menu"));
     setClientSizeTwips(5355, 1680);
     createControls();
     DetectionView& view = *this;

@@ -2,6 +2,7 @@
 
 #include "Form4.h"
 #include "LogBox.h"
+#include "Version.h"
 #include "platform/Launcher.h"
 #include "platform/LogPrinter.h"
 #include "platform/MessageBoxes.h"
@@ -48,7 +49,7 @@ Form1::Form1(AppContext& context)
           context.platform.end)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Halvoren version 1.5"));
+    setWindowTitle(QStringLiteral("Halvoren version " HALVOREN_VERSION));
     setClientSizeTwips(6855, 2385);
     createControls();
 

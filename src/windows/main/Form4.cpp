@@ -1,6 +1,7 @@
 #include "Form4.h"
 
 #include "Form1.h"
+#include "Version.h"
 #include "windows/AppContext.h"
 #include "windows/AppFonts.h"
 #include "windows/Controls.h"
@@ -15,7 +16,7 @@ Form4::Form4(AppContext& context)
     : Form(context)
 {
     setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QStringLiteral("About Halvoren 1.5"));
+    setWindowTitle(QStringLiteral("About Halvoren " HALVOREN_VERSION));
     setClientSizeTwips(6165, 2985);
 
     Shape1 = new RectangleShape(this);
@@ -26,7 +27,8 @@ Form4::Form4(AppContext& context)
     Command1->setObjectName(QStringLiteral("Command1"));
     placeTwips(Command1, 2520, 2400, 1095, 375);
 
-    Label1 = Controls::label(this, QStringLiteral("Label1"), QStringLiteral("Halvoren 1.5"));
+    Label1 = Controls::label(
+        this, QStringLiteral("Label1"), QStringLiteral("Halvoren " HALVOREN_VERSION));
     QFont impact(QStringLiteral("Impact"));
     impact.setPointSizeF(26.25);
     impact.setStyleHint(QFont::SansSerif);
