@@ -27,22 +27,19 @@ public:
     void Command1_Click();
     void Timer1_Timer();
 
+    int MonitorActive() const { return m_monitorActive; }
+    int StopRequested() const { return m_stopRequested; }
+    int TimerTicks() const { return m_timerTicks; }
+    const QString& CallerNumber() const { return m_callerNumber; }
+
+private:
+    enum class PollResult { Found, Stopped };
+
     void MonitorCalls();
     void ParseCallerNumber();
     void AnnounceCall();
     void AutoAddNumber();
     void BlockCall();
-
-    int MonitorActive() const { return m_monitorActive; }
-    int StopRequested() const { return m_stopRequested; }
-    int TimerTicks() const { return m_timerTicks; }
-    const QString& CallerNumber() const { return m_callerNumber; }
-    bool CallBlocked() const { return m_callBlocked; }
-    const QString& AnnouncementWav() const { return m_announcementWav; }
-
-private:
-    enum class PollResult { Found, Stopped, TimedOut };
-
     void switchOn();
     void switchOff();
     void recover();

@@ -27,8 +27,6 @@ public:
 
     bool scanning() const { return m_scanning; }
     int ProbePort() const { return m_probePort; }
-    int DetectTicks() const { return m_detectTicks; }
-    int PortsFound() const { return m_portsFound; }
 
 private:
     enum class ProbeResult { Answered, Failed, Abandoned };

@@ -82,11 +82,6 @@ Form4* FormRegistry::loadedForm4() const
     return m_form4;
 }
 
-Fr* FormRegistry::loadedFr() const
-{
-    return m_fr;
-}
-
 Phonebook* FormRegistry::loadedPhonebook() const
 {
     return m_phonebook;

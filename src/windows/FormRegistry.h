@@ -34,7 +34,6 @@ public:
     Form2* loadedForm2() const;
     Form3* loadedForm3() const;
     Form4* loadedForm4() const;
-    Fr* loadedFr() const;
     Phonebook* loadedPhonebook() const;
 
     // Runs the window's Form_Unload, hides it and destroys it once the events under way are done,
