@@ -291,6 +291,7 @@ void CallMonitor::pauseAfterBlockCall()
 
 bool CallMonitor::waitOutRinging()
 {
+    // Spelling as users know it.
     m_view.setCaption(QStringLiteral("Halvoren " HALVOREN_VERSION " timming out events"));
     m_view.setTimerEnabled(true);
     m_timerTicks = 0;
@@ -345,6 +346,7 @@ void CallMonitor::AnnounceCall()
             break;
     }
     if (m_announcementWav.isEmpty()) {
+        // Spelling as users know it.
         m_view.appendLog(QStringLiteral("Above data has no assingnemt\r\n++++++++\r\n"));
         m_announcementWav = QDir(m_state.AppPath).filePath(QStringLiteral("fail.wav"));
     }

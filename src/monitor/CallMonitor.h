@@ -63,7 +63,9 @@ private:
     SoundPlayer& m_sound;
     ProgramEnd& m_end;
 
+    // 0 or 1: unlike the program's Booleans, not -1 for True.
     int m_monitorActive = 0;
+    // -1, True as a 16-bit value, asks the running monitor to stop; 0 otherwise.
     int m_stopRequested = 0;
     // MonitorCalls is running further down the call chain.
     bool m_monitorRunning = false;

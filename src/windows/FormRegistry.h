@@ -22,12 +22,12 @@ public:
     FormRegistry(const FormRegistry&) = delete;
     FormRegistry& operator=(const FormRegistry&) = delete;
 
-    Form1& form1();
-    Form2& form2();
-    Form3& form3();
-    Form4& form4();
-    Fr& fr();
-    Phonebook& phonebook();
+    Form1& form1(); // main window
+    Form2& form2(); // configuration window
+    Form3& form3(); // file locator
+    Form4& form4(); // About box
+    Fr& fr(); // software agreement
+    Phonebook& phonebook(); // phone book editor
 
     // The window if it is loaded, without touching it.
     Form1* loadedForm1() const;

@@ -40,18 +40,18 @@ public:
 
     const PortDetection& detection() const { return *m_detection; }
 
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command7 = nullptr;
-    QPushButton* Command8 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QFrame* Shape2 = nullptr;
-    QTimer* Timer1 = nullptr;
-    std::unique_ptr<SerialLink> MSComm0;
+    QPushButton* Command1 = nullptr; // "Phonebook"
+    QPushButton* Command2 = nullptr; // "&Cancel"
+    QPushButton* Command3 = nullptr; // "&Done"
+    QPushButton* Command4 = nullptr; // "&Detect"
+    QPushButton* Command7 = nullptr; // "&Save config"
+    QPushButton* Command8 = nullptr; // "?", help
+    QComboBox* Combo1 = nullptr; // the port: detected ports, or typed
+    QLabel* Label3 = nullptr; // "Help Captions", the message area
+    QLabel* Label4 = nullptr; // "Modem Comm Port"
+    QFrame* Shape2 = nullptr; // frame of the port controls
+    QTimer* Timer1 = nullptr; // port detection's 500 ms clock
+    std::unique_ptr<SerialLink> MSComm0; // the port being probed
 
 protected:
     void frameClosed() override;

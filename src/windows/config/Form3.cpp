@@ -104,6 +104,7 @@ void Form3::Drive1_Change()
     const QString current = QDir::currentPath();
     const QString folder = QStorageInfo(current).rootPath() == drive ? current : drive;
     if (!Dir1->setPath(folder)) {
+        // Spelling as users know it.
         m_context.platform.messages.showModal(
             this, QStringLiteral("Drive not operaitonal"), MessageIcon::None);
         return;

@@ -33,12 +33,12 @@ private:
     void fillDrives();
     QString fullPath(const QString& fileName) const;
 
-    QPushButton* Command2;
-    DirectoryList* Dir1;
-    QPushButton* Command1;
-    QComboBox* Drive1;
-    FileList* File1;
-    QLabel* Label3;
-    QLabel* Label2;
-    QLabel* Label1;
+    QPushButton* Command2; // "&Select"
+    DirectoryList* Dir1; // directory list
+    QPushButton* Command1; // "&Cancel"
+    QComboBox* Drive1; // drive list
+    FileList* File1; // file list
+    QLabel* Label3; // "Directory:"
+    QLabel* Label2; // "Drive:"
+    QLabel* Label1; // "Filename:"
 };

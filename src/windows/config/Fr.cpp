@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+// Spelling as users know it ("distributers").
 const QString Fr::kAgreementText
     = QStringLiteral("WARNING By running this software you agree to the \r\n"
                      "following:\r\n"

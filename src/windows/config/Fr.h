@@ -22,11 +22,11 @@ public:
     void Option2_Click();
     void Command1_Click();
 
-    QPlainTextEdit* Text1 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QRadioButton* Option3 = nullptr;
-    QPushButton* Command1 = nullptr;
+    QPlainTextEdit* Text1 = nullptr; // the agreement text
+    QRadioButton* Option1 = nullptr; // "I &Agree"
+    QRadioButton* Option2 = nullptr; // "I &Do Not Agree"
+    QRadioButton* Option3 = nullptr; // "null", hidden; holds the first selection
+    QPushButton* Command1 = nullptr; // "&Next >"
 
 protected:
     // A close from the frame neither agrees nor refuses, so it is ignored.

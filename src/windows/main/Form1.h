@@ -63,22 +63,22 @@ public:
     void showPortInUse() override;
     void showNotResponding() override;
 
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command6 = nullptr;
-    QPushButton* Command7 = nullptr;
-    QPushButton* Command8 = nullptr;
-    LogBox* Text1 = nullptr;
-    QLabel* Label1[2] {};
-    QLabel* Label2[2] {};
-    RectangleShape* Shape1[2] {};
-    RectangleShape* Shape2 = nullptr;
-    QLabel* Image1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    std::unique_ptr<SerialLink> MSComm1;
+    QPushButton* Command1 = nullptr; // "&Activate" / "&Deactivate"
+    QPushButton* Command2 = nullptr; // "&Clear log"
+    QPushButton* Command3 = nullptr; // "Co&nfig"
+    QPushButton* Command4 = nullptr; // "&Help"
+    QPushButton* Command5 = nullptr; // "&Save log"
+    QPushButton* Command6 = nullptr; // "&Print log"
+    QPushButton* Command7 = nullptr; // "?", the About box
+    QPushButton* Command8 = nullptr; // "Ph&onebook"
+    LogBox* Text1 = nullptr; // the call log
+    QLabel* Label1[2] {}; // "Total Calls:", "Total Blocked:"
+    QLabel* Label2[2] {}; // the two counts
+    RectangleShape* Shape1[2] {}; // frames of the two counters
+    RectangleShape* Shape2 = nullptr; // frame of the caller's picture
+    QLabel* Image1 = nullptr; // the caller's picture
+    QTimer* Timer1 = nullptr; // the call monitor's 500 ms clock
+    std::unique_ptr<SerialLink> MSComm1; // the modem port while monitoring
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -17,11 +17,11 @@ public:
 
     void Command1_Click();
 
-    QPushButton* Command1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2[3] {};
-    QLabel* Label3 = nullptr;
-    RectangleShape* Shape1 = nullptr;
+    QPushButton* Command1 = nullptr; // "&OK"
+    QLabel* Label1 = nullptr; // the program name and version, in Impact
+    QLabel* Label2[3] {}; // description and credits
+    QLabel* Label3 = nullptr; // "Shareware version"
+    RectangleShape* Shape1 = nullptr; // frame of the credits
 
 protected:
     // Closing the box from its frame counts as "&OK"; otherwise its opener would stay disabled.

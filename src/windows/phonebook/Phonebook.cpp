@@ -236,6 +236,7 @@ bool Phonebook::Text1_Validate()
     const QString text = Text1->text();
     if (text.isEmpty() || isNumeric(text))
         return true;
+    // Spelling as users know it.
     m_context.platform.messages.showModal(
         this, QStringLiteral("Phone numbers are suppose to be numbers."), MessageIcon::Information);
     Text1->setText(QString());

@@ -51,27 +51,27 @@ private:
     void connectEvents();
     void showLocator(const QString& pattern, const QString& caption);
 
-    RectangleShape* Shape3;
-    QLabel* Image1;
-    QPushButton* Command5;
-    QLabel* Label3;
-    QLabel* Image2;
-    QLabel* Label5;
-    QCheckBox* Check1;
-    QLabel* Label1;
-    QLineEdit* Text1;
-    QScrollBar* VScroll1;
-    QLabel* Label6;
-    QLineEdit* Text3;
-    QPushButton* Command9;
-    QLabel* Label2;
-    QLineEdit* Text2;
-    QPushButton* Command1;
-    QCheckBox* Check2;
-    QCheckBox* Check3;
-    QPushButton* Command6;
-    QPushButton* Command3;
-    QPushButton* Command2;
+    RectangleShape* Shape3; // frame of the book picture
+    QLabel* Image1; // the phone book picture
+    QPushButton* Command5; // "&Recorder"
+    QLabel* Label3; // "Preview:"
+    QLabel* Image2; // preview of the entry's picture
+    QLabel* Label5; // "Entry#1" to "Entry#5"
+    QCheckBox* Check1; // "Blocked call"
+    QLabel* Label1; // "Phone Number:"
+    QLineEdit* Text1; // the phone number
+    QScrollBar* VScroll1; // entry 1 to 5
+    QLabel* Label6; // "Shows Picture:"
+    QLineEdit* Text3; // the picture file
+    QPushButton* Command9; // "...", picks the picture
+    QLabel* Label2; // "Plays wav file:"
+    QLineEdit* Text2; // the wav file
+    QPushButton* Command1; // "...", picks the wav file
+    QCheckBox* Check2; // "Auto Update"
+    QCheckBox* Check3; // "Enable Blocking"
+    QPushButton* Command6; // "D&elete entry"
+    QPushButton* Command3; // "S&ave Phonebook"
+    QPushButton* Command2; // "&Done"
 
     Int16 CurrentEntry;
 };
