@@ -235,7 +235,7 @@ void Form2::frameClosed()
 
 bool Form2::writePhoneBookIfMissing()
 {
-    // Without "phone.ini" the next start would take the saved configuration for a first run.
+    // Without a phone book file the next start would take the saved configuration for a first run.
     DataStore& store = m_context.store;
     return store.phoneBookExists() || store.SavePhoneBook();
 }
