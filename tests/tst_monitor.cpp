@@ -307,10 +307,7 @@ private slots:
         const QString six = "1 2 3 4 5 6";
         QTest::newRow("modem on 3")
             << Answers { { 3, { "ATV1Q0\r\r\nOK\r\n" } } } << 0 << 0 << six << "com3:";
-        QTest::newRow("modem on 6 has 7 probed")
-            << Answers { { 6, ok } } << 0 << 0 << "1 2 3 4 5 6 7"
-            << "com6:";
-        QTest::newRow("answers on 6 and 7, 8 not probed")
+        QTest::newRow("answers on 6, 7 and 8: 7 probed, 8 not")
             << Answers { { 6, ok }, { 7, ok }, { 8, ok } } << 0 << 0 << "1 2 3 4 5 6 7"
             << "com6: com7:";
         QTest::newRow("silent 6 after an answer, 7 not probed")
