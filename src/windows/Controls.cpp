@@ -19,3 +19,12 @@ void Controls::setEditText(QComboBox* box, const QString& text)
     box->setEditText(text);
     box->lineEdit()->setCursorPosition(0);
 }
+
+void Controls::labelFor(QLabel* label, QWidget* control)
+{
+    label->setBuddy(control);
+    QString name = label->text();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    control->setAccessibleName(name);
+}
