@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <QAbstractItemView>
+
 QLabel* Controls::label(QWidget* form, const QString& name, const QString& caption)
 {
     auto* label = make<QLabel>(form, name, caption);
@@ -27,4 +29,10 @@ void Controls::labelFor(QLabel* label, QWidget* control)
     if (name.endsWith(u':'))
         name.chop(1);
     control->setAccessibleName(name);
+    // A combo box's edit line and list are read on their own.
+    if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        combo->view()->setAccessibleName(name);
+        if (QLineEdit* edit = combo->lineEdit())
+            edit->setAccessibleName(name);
+    }
 }
