@@ -40,13 +40,16 @@ LogBox::LogBox(QWidget* parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     relayout();
+    // Once for every log box of the process.
     static const bool accessible = (QAccessible::installFactory(&LogBoxAccessible::create), true);
     Q_UNUSED(accessible)
 }
 
 void LogBox::setLogText(const QString& text)
 {
-    const QString oldText = toPlainText();
+    // The whole log is copied only for a screen reader that listens.
+    const bool reported = QAccessible::isActive();
+    const QString oldText = reported ? toPlainText() : QString();
     m_log.setText(text);
     m_layouts.clear();
     m_rows.reset(m_log.lineCount());
@@ -54,8 +57,10 @@ void LogBox::setLogText(const QString& text)
     m_allSelected = false;
     sync();
     viewport()->update();
-    QAccessibleTextUpdateEvent event(this, 0, oldText, toPlainText());
-    QAccessible::updateAccessibility(&event);
+    if (reported) {
+        QAccessibleTextUpdateEvent event(this, 0, oldText, toPlainText());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void LogBox::appendLog(const QString& text)
@@ -69,7 +74,7 @@ void LogBox::appendLog(const QString& text)
     sync();
     viewport()->update();
     // A screen reader speaks the call as it is logged.
-    if (m_log.shownSize() > shownBefore) {
+    if (QAccessible::isActive() && m_log.shownSize() > shownBefore) {
         QAccessibleTextInsertEvent event(this, int(shownBefore), shownFrom(last, shownBefore));
         QAccessible::updateAccessibility(&event);
     }
