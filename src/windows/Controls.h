@@ -31,4 +31,8 @@ QLabel* label(QWidget* form, const QString& name, const QString& caption);
 void setText(QLineEdit* box, const QString& text);
 void setEditText(QComboBox* box, const QString& text);
 
+// Ties a control to the label beside it, and names it for a screen reader by the label's caption
+// without its colon. Only for labels without an access key, which would pass to the control.
+void labelFor(QLabel* label, QWidget* control);
+
 } // namespace Controls

@@ -80,6 +80,7 @@ void Form2::createControls()
     placeTwips(Command2, 1320, 1320, 1095, 255);
     Command8 = Controls::make<QPushButton>(this, QStringLiteral("Command8"), QStringLiteral("?"));
     Command8->setFont(bold);
+    Command8->setAccessibleName(QStringLiteral("About Halvoren"));
     placeTwips(Command8, 4920, 1320, 255, 255);
     Command7 = Controls::make<QPushButton>(
         this, QStringLiteral("Command7"), QStringLiteral("&Save config"));
@@ -111,6 +112,7 @@ void Form2::createControls()
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setFont(bold);
     placeTwips(Label4, 240, 240, 1575, 255);
+    Controls::labelFor(Label4, Combo1);
 
     Label3 = new QLabel(QStringLiteral("Help Captions"), this);
     Label3->setObjectName(QStringLiteral("Label3"));

@@ -55,6 +55,9 @@ void Form3::createControls()
         = Controls::make<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("&Cancel"));
     Drive1 = Controls::make<QComboBox>(this, QStringLiteral("Drive1"));
     File1 = Controls::make<FileList>(this, QStringLiteral("File1"));
+    Controls::labelFor(Label3, Dir1);
+    Controls::labelFor(Label2, Drive1);
+    Controls::labelFor(Label1, File1);
 }
 
 void Form3::layOut()

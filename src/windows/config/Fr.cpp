@@ -41,6 +41,7 @@ Fr::Fr(AppContext& context)
     colours.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
     Text1->setPalette(colours);
     Text1->setEnabled(false);
+    Text1->setAccessibleName(QStringLiteral("Agreement"));
     placeTwips(Text1, 360, 240, 3855, 1935);
 
     Option1

@@ -20,6 +20,7 @@
 #include "windows/config/Form2.h"
 #include "windows/phonebook/Phonebook.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -108,6 +109,7 @@ void Form1::createControls()
     placeTwips(Command4, 3960, 2040, 855, 255);
     Command7 = Controls::make<QPushButton>(this, QStringLiteral("Command7"), QStringLiteral("?"));
     Command7->setFont(AppFonts::msSansSerif(8.25, true));
+    Command7->setAccessibleName(QStringLiteral("About Halvoren"));
     placeTwips(Command7, 6480, 2040, 255, 255);
 
     Text1 = new LogBox(this);
@@ -129,6 +131,10 @@ void Form1::createControls()
     placeTwips(Label1[1], 5040, 840, 1335, 255);
     Label2[1] = makeLabel(this, QStringLiteral("Label2[1]"), QStringLiteral("0"));
     placeTwips(Label2[1], 6360, 840, 255, 255);
+    Label2[0]->setAccessibleName(QStringLiteral("Total Calls"));
+    Label2[1]->setAccessibleName(QStringLiteral("Total Blocked"));
+    Label2[0]->setAccessibleDescription(Label2[0]->text());
+    Label2[1]->setAccessibleDescription(Label2[1]->text());
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -203,8 +209,8 @@ void Form1::Command1_Click()
 void Form1::Command2_Click()
 {
     setLogText(QString());
-    Label2[0]->setText(QStringLiteral("0"));
-    Label2[1]->setText(QStringLiteral("0"));
+    setCount(Label2[0], QStringLiteral("0"));
+    setCount(Label2[1], QStringLiteral("0"));
     m_context.state.TotalCalls = 0;
     m_context.state.LogEntryCount = 0;
 }
@@ -332,7 +338,13 @@ void Form1::showLogEnd()
 
 void Form1::setCaption(const QString& caption)
 {
+    const bool changed = caption != windowTitle();
     setWindowTitle(caption);
+    // Qt does not report a new title itself; a screen reader reads the window's name anew.
+    if (changed) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void Form1::restoreIfMinimized()
@@ -359,7 +371,7 @@ void Form1::setConfigAndPhonebookEnabled(bool enabled)
 
 void Form1::setTotalCallsCaption(const QString& caption)
 {
-    Label2[0]->setText(caption);
+    setCount(Label2[0], caption);
 }
 
 QString Form1::blockedCallsCaption() const
@@ -369,7 +381,14 @@ QString Form1::blockedCallsCaption() const
 
 void Form1::setBlockedCallsCaption(const QString& caption)
 {
-    Label2[1]->setText(caption);
+    setCount(Label2[1], caption);
+}
+
+void Form1::setCount(QLabel* counter, const QString& caption)
+{
+    counter->setText(caption);
+    // The count is the counter's description, so a screen reader reads "Total Calls 3".
+    counter->setAccessibleDescription(caption);
 }
 
 bool Form1::showPicture(const QString& file)

@@ -87,6 +87,7 @@ private:
     void createControls();
     void takeFirstRunPath();
     void logFocusChanged();
+    void setCount(QLabel* counter, const QString& caption);
 
     CallMonitor m_monitor;
     // Set once a click has disabled the log box; the next focus change enables it again.

@@ -1,5 +1,8 @@
 #include "LogBox.h"
 
+#include "LogBoxAccessible.h"
+
+#include <QAccessible>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -37,10 +40,16 @@ LogBox::LogBox(QWidget* parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     relayout();
+    // Once for every log box of the process.
+    static const bool accessible = (QAccessible::installFactory(&LogBoxAccessible::create), true);
+    Q_UNUSED(accessible)
 }
 
 void LogBox::setLogText(const QString& text)
 {
+    // The whole log is copied only for a screen reader that listens.
+    const bool reported = QAccessible::isActive();
+    const QString oldText = reported ? toPlainText() : QString();
     m_log.setText(text);
     m_layouts.clear();
     m_rows.reset(m_log.lineCount());
@@ -48,17 +57,27 @@ void LogBox::setLogText(const QString& text)
     m_allSelected = false;
     sync();
     viewport()->update();
+    if (reported) {
+        QAccessibleTextUpdateEvent event(this, 0, oldText, toPlainText());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void LogBox::appendLog(const QString& text)
 {
     const int last = m_log.lineCount() - 1;
+    const qsizetype shownBefore = m_log.shownSize();
     m_log.append(text);
     // The text may have gone on the last line.
     m_layouts.remove(last);
     m_rows.addLines(m_log.lineCount() - 1 - last);
     sync();
     viewport()->update();
+    // A screen reader speaks the call as it is logged.
+    if (QAccessible::isActive() && m_log.shownSize() > shownBefore) {
+        QAccessibleTextInsertEvent event(this, int(shownBefore), shownFrom(last, shownBefore));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void LogBox::showEnd()
@@ -67,6 +86,21 @@ void LogBox::showEnd()
     m_top = { m_log.lineCount(), 0 };
     sync();
     viewport()->update();
+}
+
+void LogBox::showLine(int line)
+{
+    m_top = { qBound(0, line, m_log.lineCount() - 1), 0 };
+    sync();
+    viewport()->update();
+}
+
+QString LogBox::shownFrom(int line, qsizetype offset) const
+{
+    QString shown = m_log.shownLine(line).mid(offset - m_log.shownStart(line));
+    for (++line; line < m_log.lineCount(); ++line)
+        shown += u'\n' + m_log.shownLine(line);
+    return shown;
 }
 
 QString LogBox::toPlainText() const
@@ -83,6 +117,22 @@ int LogBox::lineAt(const QPoint& point) const
     forEachShownLine([&](int line, const QTextLayout& layout, qreal top) {
         if (point.y() >= top && point.y() < top + heightOf(layout))
             found = line;
+    });
+    return found;
+}
+
+QRect LogBox::characterRect(int line, int column) const
+{
+    QRect found;
+    forEachShownLine([&](int shownLine, const QTextLayout& layout, qreal top) {
+        if (shownLine != line)
+            return;
+        const QTextLine row = layout.lineForTextPosition(column);
+        if (!row.isValid())
+            return;
+        const qreal left = row.cursorToX(column);
+        const qreal right = column < layout.text().size() ? row.cursorToX(column + 1) : left + 1;
+        found = QRectF(left, top + row.y(), qMax(right - left, 1.0), row.height()).toRect();
     });
     return found;
 }

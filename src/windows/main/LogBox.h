@@ -25,14 +25,21 @@ public:
     void appendLog(const QString& text);
     // Moves the view to the last line.
     void showEnd();
+    // Moves the view to start at a line, as far as the last page allows.
+    void showLine(int line);
 
     // The log as shown and as Copy copies it: one line a line, control characters as symbols.
     QString toPlainText() const;
     int lineCount() const { return m_log.lineCount(); }
+    const LogText& log() const { return m_log; }
+    int topLine() const { return m_top.line; }
     // The line shown at a point of the viewport; -1 in the margins.
     int lineAt(const QPoint& point) const;
+    // Where a character of a line is drawn in the viewport; null when it is not shown.
+    QRect characterRect(int line, int column) const;
 
     void selectAll();
+    bool allSelected() const { return m_allSelected; }
     void copy() const;
 
 signals:
@@ -55,6 +62,8 @@ private:
     void relayout();
     Position endPosition(int& rowsShown) const;
     void sync();
+    // The log as shown from an offset in a line to its end.
+    QString shownFrom(int line, qsizetype offset) const;
     void forEachShownLine(
         const std::function<void(int line, const QTextLayout& layout, qreal top)>& visit) const;
 

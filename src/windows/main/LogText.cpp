@@ -1,7 +1,10 @@
 #include "LogText.h"
 
+#include <algorithm>
+
 LogText::LogText()
     : m_starts { 0 }
+    , m_shownStarts { 0 }
 {
 }
 
@@ -9,6 +12,7 @@ void LogText::setText(const QString& text)
 {
     m_text = text;
     m_starts = { 0 };
+    m_shownStarts = { 0 };
     indexFrom(0);
 }
 
@@ -27,9 +31,22 @@ void LogText::indexFrom(qsizetype from)
         // an earlier append.
         if (c == u'\n' && i > 0 && m_text.at(i - 1) == u'\r')
             m_starts.last() = i + 1;
-        else if (c == u'\n' || c == u'\r')
+        else if (c == u'\n' || c == u'\r') {
+            m_shownStarts.append(m_shownStarts.last() + (i - m_starts.last()) + 1);
             m_starts.append(i + 1);
+        }
     }
+}
+
+qsizetype LogText::shownSize() const
+{
+    return m_shownStarts.last() + (m_text.size() - m_starts.last());
+}
+
+int LogText::lineAtShown(qsizetype offset) const
+{
+    const auto after = std::upper_bound(m_shownStarts.cbegin(), m_shownStarts.cend(), offset);
+    return int(qMax(qsizetype(0), after - m_shownStarts.cbegin() - 1));
 }
 
 QString LogText::shownLine(int line) const

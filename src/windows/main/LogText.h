@@ -20,9 +20,15 @@ public:
     // instead of vanishing or acting on the view.
     QString shownLine(int line) const;
 
+    // Offsets into the log as shown: its shown lines joined by single line breaks.
+    qsizetype shownSize() const;
+    qsizetype shownStart(int line) const { return m_shownStarts.at(line); }
+    int lineAtShown(qsizetype offset) const;
+
 private:
     void indexFrom(qsizetype from);
 
     QString m_text;
     QList<qsizetype> m_starts;
+    QList<qsizetype> m_shownStarts;
 };

@@ -99,10 +99,13 @@ void Phonebook::createControls()
     VScroll1->setTracking(false);
     // Turning the wheel over it moves to another entry, so it takes the focus as a click does.
     VScroll1->setFocusPolicy(Qt::WheelFocus);
+    VScroll1->setAccessibleName(QStringLiteral("Entry"));
     Text3 = Controls::make<QLineEdit>(this, QStringLiteral("Text3"));
     Command9 = Controls::make<QPushButton>(this, QStringLiteral("Command9"), QStringLiteral("..."));
+    Command9->setAccessibleName(QStringLiteral("Locate picture file"));
     Text2 = Controls::make<QLineEdit>(this, QStringLiteral("Text2"));
     Command1 = Controls::make<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("..."));
+    Command1->setAccessibleName(QStringLiteral("Locate wav file"));
     Check2
         = Controls::make<QCheckBox>(this, QStringLiteral("Check2"), QStringLiteral("Auto Update"));
     Check3 = Controls::make<QCheckBox>(
@@ -115,6 +118,9 @@ void Phonebook::createControls()
     Command3->setEnabled(false);
     Command2
         = Controls::make<QPushButton>(this, QStringLiteral("Command2"), QStringLiteral("&Done"));
+    Controls::labelFor(Label1, Text1);
+    Controls::labelFor(Label6, Text3);
+    Controls::labelFor(Label2, Text2);
 }
 
 void Phonebook::layOut()
