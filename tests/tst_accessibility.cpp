@@ -1,4 +1,3 @@
-#include "app/Fr.h"
 #include "app/Halvoren.h"
 #include "support/ScriptedSerialLink.h"
 #include "support/TestApp.h"
@@ -6,6 +5,7 @@
 #include "windows/FormRegistry.h"
 #include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
+#include "windows/config/Fr.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
 #include "windows/main/LogBox.h"
