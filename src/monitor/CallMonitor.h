@@ -40,6 +40,10 @@ public:
     bool CallBlocked() const { return m_callBlocked; }
     const QString& AnnouncementWav() const { return m_announcementWav; }
 
+    // A caller-ID entry was logged since the log was last saved or cleared.
+    bool hasUnsavedCalls() const { return m_unsavedCalls; }
+    void markCallsSaved() { m_unsavedCalls = false; }
+
 private:
     enum class PollResult { Found, Stopped, TimedOut };
 
@@ -75,4 +79,5 @@ private:
     bool m_callBlocked = false;
     QString m_announcementWav;
     CallerNumberScan m_scan;
+    bool m_unsavedCalls = false;
 };

@@ -175,7 +175,7 @@ void Form2::Command1_Click()
 
 void Form2::Command2_Click()
 {
-    if (!m_context.state.CallerIdCommand.isEmpty()) {
+    if (m_context.state.SettingsSaved) {
         enableMainWindow();
         hide();
         m_context.forms.unload(*this);
@@ -232,6 +232,12 @@ void Form2::Timer1_Timer()
 void Form2::frameClosed()
 {
     Command2_Click();
+}
+
+void Form2::escapePressed()
+{
+    // Pressing a disabled "&Done" does nothing.
+    Command3->click();
 }
 
 bool Form2::writePhoneBookIfMissing()

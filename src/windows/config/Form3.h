@@ -20,6 +20,11 @@ public:
 
     // The file list's pattern; several patterns are joined by ";".
     void setFilePattern(const QString& pattern);
+    // Shows the folder of `currentFile` where that folder exists, else the program's data folder.
+    void openIn(const QString& currentFile);
+
+protected:
+    void escapePressed() override;
 
 private:
     void Drive1_Change();
@@ -41,4 +46,5 @@ private:
     QLabel* Label3;
     QLabel* Label2;
     QLabel* Label1;
+    QString m_startFolder;
 };

@@ -81,14 +81,18 @@ public:
     std::unique_ptr<SerialLink> MSComm1;
 
 protected:
+    void frameClosed() override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void createControls();
     void takeFirstRunPath();
+    bool saveLog();
     void logFocusChanged();
 
     CallMonitor m_monitor;
     // Set once a click has disabled the log box; the next focus change enables it again.
     bool m_logDisabledByClick = false;
+    // The question whether to save the log before closing is open.
+    bool m_closeAsked = false;
 };
