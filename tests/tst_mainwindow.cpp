@@ -423,6 +423,11 @@ private slots:
         m_app->start();
         Form2* form2 = forms().loadedForm2();
         QVERIFY(agreement.answered() && QTest::qWaitForWindowActive(form2));
+        // "No Port Selected" fits its box: moving the cursor to its end scrolls nothing.
+        QLineEdit* port = form2->Combo1->lineEdit();
+        const QImage whole = port->grab().toImage();
+        port->end(false);
+        QCOMPARE(port->grab().toImage(), whole);
         QTest::keyClick(form2->focusWidget(), Qt::Key_Escape);
         QVERIFY(form2->isVisible() && (writable || QDir(m_app->dir()).mkdir("cconfig.ini")));
         if (save) {
@@ -542,6 +547,17 @@ private slots:
         QVERIFY(m_form1->Text1->verticalScrollBar()->value() > 0 && drawnLog() != look);
         QTest::keyClick(m_form1, Qt::Key_Tab);
         QVERIFY(m_form1->Text1->isLogEnabled());
+        // A message box leaves room beside its caption for the frame's icon and three buttons,
+        // however short its text.
+        QtMessageBoxes().showLater(nullptr, "Drive not operaitonal", MessageIcon::None);
+        QWidgetList boxes = QApplication::topLevelWidgets();
+        boxes.removeIf(
+            [](QWidget* box) { return !qobject_cast<QMessageBox*>(box) || !box->isVisible(); });
+        QFont caption = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        caption.setBold(true);
+        const QFontMetrics title(caption);
+        QVERIFY(boxes.size() == 1 && boxes[0]->close());
+        QVERIFY(boxes[0]->width() >= title.horizontalAdvance("Halvoren 1.5") + 4 * title.height());
     }
 
     // The editor's event rules and number check, with real message boxes, as "book>actions>

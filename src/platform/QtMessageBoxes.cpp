@@ -2,7 +2,7 @@
 
 #include "AppTitle.h"
 
-#include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -11,15 +11,15 @@
 
 namespace {
 
-// Room for the window icon and the minimise, maximise and close buttons of the frame, in
-// caption line heights.
-constexpr int kFrameButtons = 5;
+// Room for the window icon and the minimise, maximise and close buttons of the frame.
+constexpr int kFrameButtons = 4;
+constexpr int kFrameButtonHeights = 2;
 
-// Qt sizes a box by its text, so the window manager, which draws the caption in bold beside
-// its buttons, would cut the caption of a short message.
+// Qt sizes a box by its text, so the window manager, which draws the caption in its own bold
+// face beside its buttons, would cut the caption of a short message.
 void fitCaption(QMessageBox* box)
 {
-    QFont captionFont = QApplication::font("QMdiSubWindowTitleBar");
+    QFont captionFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     captionFont.setBold(true);
     const QFontMetrics metrics(captionFont);
     auto* grid = qobject_cast<QGridLayout*>(box->layout());
@@ -27,7 +27,7 @@ void fitCaption(QMessageBox* box)
         return;
     const QMargins margins = grid->contentsMargins();
     const int width = metrics.horizontalAdvance(box->windowTitle())
-        + kFrameButtons * metrics.height() * 3 / 2 - margins.left() - margins.right();
+        + kFrameButtons * kFrameButtonHeights * metrics.height() - margins.left() - margins.right();
     // The box sets its own fixed size from its layout, so the width goes there.
     grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
 }

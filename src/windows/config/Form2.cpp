@@ -105,6 +105,9 @@ void Form2::createControls()
     Combo1->setDuplicatesEnabled(true);
     Combo1->setCompleter(nullptr);
     disconnect(Combo1->lineEdit(), &QLineEdit::editingFinished, Combo1, nullptr);
+    // The line edit's own margins would cut the last letter of "No Port Selected" at the box's
+    // designed width.
+    Combo1->lineEdit()->setTextMargins(-1, 0, -3, 0);
     Controls::setEditText(Combo1, QStringLiteral("No port selected"));
     placeTwips(Combo1, 240, 480, 1575, 315);
 
