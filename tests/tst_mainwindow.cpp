@@ -534,7 +534,7 @@ private slots:
         QCOMPARE(messages().texts, { "please deactivate halvoren first!" });
         QVERIFY(messages().icons.back() == MessageIcon::Exclamation && !forms().loadedForm2());
         // A click in the log box disables it, and the window keeps the focus until the user
-        // moves it. The log looks as before and the wheel still scrolls it.
+        // moves it. The log looks as before, and the wheel still scrolls it.
         m_form1->appendLog(QString("line\r\n").repeated(40));
         const QImage look = drawnLog();
         QTest::mouseClick(m_form1->Text1->viewport(), Qt::LeftButton);
@@ -544,7 +544,11 @@ private slots:
         QWheelEvent wheel(QPointF(5, 5), m_form1->Text1->viewport()->mapToGlobal(QPointF(5, 5)), {},
             { 0, -120 }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(m_form1->Text1->viewport(), &wheel);
-        QVERIFY(m_form1->Text1->verticalScrollBar()->value() > 0 && drawnLog() != look);
+        const int scrolled = m_form1->Text1->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0 && drawnLog() != look);
+        // Keys go past it to the window.
+        QTest::keyClick(m_form1->Text1, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(m_form1->Text1->verticalScrollBar()->value(), scrolled);
         QTest::keyClick(m_form1, Qt::Key_Tab);
         QVERIFY(m_form1->Text1->isLogEnabled());
         // A message box leaves room beside its caption for the frame's icon and three buttons,

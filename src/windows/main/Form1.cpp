@@ -281,8 +281,8 @@ void Form1::Form_Click()
 
 void Form1::Text1_Click()
 {
-    // The disabled log box gives up the focus. That move is not the user leaving the log box,
-    // so the window keeps the focus until the user moves it.
+    // A disabled control cannot hold the focus. Its move to the window is not the user leaving
+    // the log box, so the window keeps the focus until the user moves it.
     Text1->setLogEnabled(false);
     setFocus();
     m_logDisabledByClick = true;

@@ -103,8 +103,6 @@ void LogBox::setLogEnabled(bool enabled)
 {
     m_logEnabled = enabled;
     setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
-    if (!enabled && hasFocus())
-        clearFocus();
 }
 
 const QTextLayout& LogBox::laidOut(int line) const
