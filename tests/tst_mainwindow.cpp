@@ -159,8 +159,8 @@ private slots:
         QVERIFY(QDir(m_tree.path()).mkpath("sub"));
         for (const char* name : { "a.wav", "B.WAV", "c.bmp", "d.jpg", "e.txt", "sub/f.wav" })
             QVERIFY(QFile(m_tree.filePath(name)).open(QIODevice::WriteOnly));
-        // The file locator starts in the process's folder.
-        QDir::setCurrent(m_tree.path());
+        // The file locator must not open in the process's folder.
+        QDir::setCurrent(m_tree.filePath("sub"));
     }
 
     void cleanup()
@@ -172,46 +172,55 @@ private slots:
     // Per window: its caption and its controls' ("control=caption|..."); the order the Tab key
     // walks with every control enabled (Save stays disabled in the editor, as leaving the wav box
     // jumps to it; option buttons take the Tab key at the selected one); its bold controls, "_"
-    // for underlined; and a button that Return, Enter and Space press.
+    // for underlined; and a button that Return, Enter and Space press. Escape closes the window
+    // or leaves it open.
     void windows_data()
     {
         QTest::addColumn<QString>("layout");
+        QTest::addColumn<bool>("escapeCloses");
         QTest::newRow("Form1")
             << "=Halvoren version 1.5|Command1=&Activate|Command8=Ph&onebook|Command2=&Clear "
                "log|Command6=&Print log|Command5=&Save log|Command3=Co&nfig|Command4=&Help|"
                "Command7=?|Label1[0]=Total Calls:|Label2[0]=0|Label1[1]=Total Blocked:|Label2[1]=0"
                "#Command1 Command2 Command6 Command5 Command3 Command4 Command8 Text1 Command7"
-               "#Label1[0] Label2[0] Label1[1] Label2[1] Command7 Text1#Command2";
+               "#Label1[0] Label2[0] Label1[1] Label2[1] Command7 Text1#Command2"
+            << false;
         QTest::newRow("Form4") << "=About Halvoren 1.5|Command1=&OK|Label1=Halvoren 1.5|Label2[0]="
                                   "Caller ID software for your V.90 modem|Label3=Shareware "
-                                  "version#Command1#_Label3#Command1";
+                                  "version#Command1#_Label3#Command1"
+                               << true;
         QTest::newRow("Form2")
             << "= Halvoren 1.5 configuration menu|Command3=&Done|Command1=Phonebook|Command2="
                "&Cancel|Command8=?|Command7=&Save config|Command4=&Detect|Label4=Modem Comm "
                "Port|Label3=Help Captions#Command4 Command7 Command8 Command2 Combo1 Command1 "
-               "Command3#Command4 Command8 Label4#Command7";
+               "Command3#Command4 Command8 Label4#Command7"
+            << true;
         QTest::newRow("Form3") << "=Locate wav files|Command2=&Select|Command1=&Cancel|Label3="
                                   "Directory:|Label2=Drive:|Label1=Filename:#File1 Drive1 "
-                                  "Command1 Dir1 Command2##Command2";
+                                  "Command1 Dir1 Command2##Command2"
+                               << true;
         QTest::newRow("Phonebook")
             << "=Phonebook|Command5=&Recorder|Label3=Preview:|Label5=Entry#1|Check1=Blocked "
                "call|Label1=Phone Number:|Label6=Shows Picture:|Command9=...|Label2=Plays wav "
                "file:|Command1=...|Check2=Auto Update|Check3=Enable Blocking|Command6=D&elete "
                "entry|Command3=S&ave Phonebook|Command2=&Done#Command5 Text1 Text3 Text2 Command6 "
                "Command2 Command9 Command1 Check1 VScroll1 Check2 Check3#Label5 Label1 Label6 "
-               "Label2 Command6#Command6";
+               "Label2 Command6#Command6"
+            << true;
         QTest::newRow("Fr")
             << "=Halvoren program software agreement|Option1=I &Agree|Option2=I &Do Not "
                "Agree|Option3=null|Command1=&Next >|Text1=WARNING By running this software you "
                "agree to the \nfollowing:\n1.Neither the programmer, testing personnel nor "
                "\nsoftware distributers are responsible for any problems \nthat may arise from "
                "running it.\n2.You the user of this software may not modify the \nsoftware "
-               "product or re-distribute it in any modified \nform.\n#Option3 Command1##Command1";
+               "product or re-distribute it in any modified \nform.\n#Option3 Command1##Command1"
+            << false;
     }
 
     void windows()
     {
         QFETCH(QString, layout);
+        QFETCH(bool, escapeCloses);
         const QStringList part = layout.split('#').mid(layout.count('#') - 2);
         const QString captions = layout.left(layout.size() - part.join('#').size() - 1);
         start();
@@ -258,6 +267,9 @@ private slots:
             QTest::keyClick(button, Qt::Key(key));
             QVERIFY2(clicks.count() == 1, qPrintable(QString::number(key, 16)));
         }
+        QWidget* last = window(QTest::currentDataTag());
+        QTest::keyClick(last->focusWidget() ? last->focusWidget() : last, Qt::Key_Escape);
+        QCOMPARE(last->isVisible(), !escapeCloses);
         QVERIFY(!c<QLabel>("Image1")->pixmap().isNull() && !m_form1->Image1->pixmap().isNull());
     }
 
@@ -314,10 +326,23 @@ private slots:
         start("1||" + path + "/blank.bmp|" + path);
         QList<QWindow*> owners;
         int cursors = 0;
+        bool keptOpen = false;
         const auto answer = [&](Phonebook& shown) {
             owners << shown.windowHandle()->transientParent();
             cursors += c<QLineEdit>("Text2")->cursorPosition()
                 + c<QLineEdit>("Text3")->cursorPosition() + c<QLabel>("Image2")->pixmap().isNull();
+            if (owners.size() == 2) {
+                // A picture path that names no picture shows none; a save that fails leaves
+                // both windows open.
+                QTest::keyClicks(c<QLineEdit>("Text3"), "x");
+                QVERIFY(QFile::remove(m_app->path("phone.ini"))
+                    && QDir(m_app->dir()).mkdir("phone.ini"));
+                QTest::mouseClick(c<QPushButton>("Command3"), Qt::LeftButton);
+                keptOpen = c<QLabel>("Image2")->pixmap().isNull() && shown.isVisible()
+                    && forms().loadedForm2()
+                    && messages().texts.last().startsWith("Could not write");
+                QVERIFY(QDir(m_app->dir()).rmdir("phone.ini"));
+            }
             QTest::mouseClick(
                 c<QPushButton>(owners.size() == 1 ? "Command2" : "Command3"), Qt::LeftButton);
         };
@@ -344,10 +369,123 @@ private slots:
             state().CommPort == "com2:" && messages().icons.front() == MessageIcon::Exclamation);
         QTest::mouseClick(config->Command1, Qt::LeftButton);
         QCOMPARE(owners, QList<QWindow*>({ m_form1->windowHandle(), config->windowHandle() }));
-        QCOMPARE(cursors, 0);
+        QVERIFY(cursors == 0 && keptOpen);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!forms().loadedPhonebook() && !config && m_form1->isVisible()
             && m_form1->isFormEnabled());
+    }
+
+    // A first run ends on Cancel only while no settings were saved; Escape does nothing there
+    // while "&Done" is disabled.
+    void firstRunCancel_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<int>("ends");
+        QTest::newRow("before Save config") << false << true << 1;
+        QTest::newRow("after Save config") << true << true << 0;
+        QTest::newRow("after a failed Save config") << true << false << 1;
+    }
+
+    void firstRunCancel()
+    {
+        QFETCH(bool, save);
+        QFETCH(bool, writable);
+        QFETCH(int, ends);
+        const ModalAnswer<Fr> agreement([](Fr& fr) {
+            QTest::mouseClick(fr.Option1, Qt::LeftButton);
+            QTest::mouseClick(fr.Command1, Qt::LeftButton);
+        });
+        m_app->start();
+        Form2* form2 = forms().loadedForm2();
+        QVERIFY(agreement.answered() && QTest::qWaitForWindowActive(form2));
+        // "No Port Selected" fits its box: moving the cursor to its end scrolls nothing.
+        QLineEdit* port = form2->Combo1->lineEdit();
+        const QImage whole = port->grab().toImage();
+        port->end(false);
+        QCOMPARE(port->grab().toImage(), whole);
+        QTest::keyClick(form2->focusWidget(), Qt::Key_Escape);
+        QVERIFY(form2->isVisible() && (writable || QDir(m_app->dir()).mkdir("cconfig.ini")));
+        if (save) {
+            QTest::keyClicks(form2->Combo1, "com1:");
+            form2->Command7->setEnabled(true);
+            QTest::mouseClick(form2->Command7, Qt::LeftButton);
+        }
+        QTest::mouseClick(form2->Command2, Qt::LeftButton);
+        QVERIFY(!forms().loadedForm2() && forms().loadedForm1()->isVisible());
+        QCOMPARE(this->ends(), ends);
+    }
+
+    // Closing the main window from its frame while the log holds a call that no Save log wrote
+    // asks first, and the running monitor goes on meanwhile: the close comes while the monitor
+    // waits for the next ring, after the user's action (a button of the main window, or the log
+    // made unwritable); then the keys that answer the question.
+    void closeWithUnsavedCalls_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("ends");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Return saves") << QString() << "Return" << 1 << true;
+        QTest::newRow("without saving") << QString() << "Alt+W" << 1 << false;
+        QTest::newRow("Cancel") << QString() << "Esc" << 0 << false;
+        QTest::newRow("the save fails") << "unwritable"
+                                        << "Return" << 0 << false;
+        QTest::newRow("saved before") << "Command5" << QString() << 1 << true;
+        QTest::newRow("cleared before") << "Command2" << QString() << 1 << false;
+    }
+
+    void closeWithUnsavedCalls()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, keys);
+        QFETCH(int, ends);
+        QFETCH(bool, written);
+        m_app->writeSettings();
+        m_app->writeEmptyPhoneBook();
+        QVERIFY(action != "unwritable" || QDir(m_app->dir()).mkdir("ccalls.log"));
+        ScriptedPump pump;
+        TestPlatform& test = m_app->platform();
+        Platform platform { [] { return std::make_unique<ScriptedSerialLink>(); }, pump, test.sound,
+            test.pictures, test.launcher, test.printer, test.messages, test.end, m_app->dir(), 20 };
+        Halvoren halvoren(platform);
+        halvoren.start();
+        Form1& form1 = *halvoren.context().forms.loadedForm1();
+        auto& modem = static_cast<ScriptedSerialLink&>(*form1.MSComm1);
+        QStringList script { "OK\r\n", "\r\nRING\r\n", "\r\nNMBR = 5551234567\r\n" };
+        messages().real = true;
+        QPointer<QMessageBox> question;
+        bool busy = false;
+        pump.onYield = [&] {
+            if (busy || modem.written.isEmpty() || form1.Command1->text() != "&Deactivate")
+                return;
+            busy = true;
+            if (!script.isEmpty()) {
+                modem.send(script.takeFirst());
+            } else if (form1.Timer1->isActive()) {
+                form1.Timer1_Timer();
+            } else {
+                if (action.startsWith("Command"))
+                    QTest::mouseClick(form1.findChild<QPushButton*>(action), Qt::LeftButton);
+                form1.close();
+                // Open, and the monitor goes on to take the Deactivate.
+                question = form1.findChild<QMessageBox*>();
+                form1.Command1_Click();
+            }
+            busy = false;
+        };
+        QTest::mouseClick(form1.Command1, Qt::LeftButton);
+        QVERIFY(script.isEmpty() && form1.Command1->text() == "&Activate");
+        QCOMPARE(bool(question), !keys.isEmpty());
+        if (question) {
+            QVERIFY(question->isVisible() && QTest::qWaitForWindowActive(question));
+            QTest::keySequence(question, QKeySequence(keys));
+        }
+        // An access key clicks its button a moment later.
+        QTRY_COMPARE(test.end.ends, ends);
+        QCOMPARE(m_app->readFile("ccalls.log").contains("NMBR = 5551234567"), written);
+        QCOMPARE(messages().texts.filter("Could not write").size(), int(action == "unwritable"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void mainWindowCommands()
@@ -371,12 +509,34 @@ private slots:
         QCOMPARE(messages().texts, { "please deactivate halvoren first!" });
         QVERIFY(messages().icons.back() == MessageIcon::Exclamation && !forms().loadedForm2());
         // A click in the log box disables it, and the window keeps the focus until the user
-        // moves it.
+        // moves it. The log looks as before, and the wheel still scrolls it.
+        m_form1->appendLog(QString("line\r\n").repeated(40));
+        const QImage look = drawnLog();
         QTest::mouseClick(m_form1->Text1->viewport(), Qt::LeftButton);
         QCoreApplication::processEvents();
-        QVERIFY(!m_form1->Text1->isEnabled() && QApplication::focusWidget() == m_form1);
+        QVERIFY(!m_form1->Text1->isLogEnabled() && QApplication::focusWidget() == m_form1);
+        QCOMPARE(drawnLog(), look);
+        QWheelEvent wheel(QPointF(5, 5), m_form1->Text1->viewport()->mapToGlobal(QPointF(5, 5)), {},
+            { 0, -120 }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m_form1->Text1->viewport(), &wheel);
+        const int scrolled = m_form1->Text1->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0 && drawnLog() != look);
+        // Keys go past it to the window.
+        QTest::keyClick(m_form1->Text1, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(m_form1->Text1->verticalScrollBar()->value(), scrolled);
         QTest::keyClick(m_form1, Qt::Key_Tab);
-        QVERIFY(m_form1->Text1->isEnabled());
+        QVERIFY(m_form1->Text1->isLogEnabled());
+        // A message box leaves room beside its caption for the frame's icon and three buttons,
+        // however short its text.
+        QtMessageBoxes().showLater(nullptr, "Drive not operaitonal", MessageIcon::None);
+        QWidgetList boxes = QApplication::topLevelWidgets();
+        boxes.removeIf(
+            [](QWidget* box) { return !qobject_cast<QMessageBox*>(box) || !box->isVisible(); });
+        QFont caption = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        caption.setBold(true);
+        const QFontMetrics title(caption);
+        QVERIFY(boxes.size() == 1 && boxes[0]->close());
+        QVERIFY(boxes[0]->width() >= title.horizontalAdvance("Halvoren 1.5") + 4 * title.height());
     }
 
     // The editor's event rules and number check, with real message boxes, as "book>actions>
@@ -460,22 +620,28 @@ private slots:
 
     // The locator from the editor's "..." buttons as "button>steps>wav picture save": a step
     // clicks a file, double-clicks the last one or the folder "sub", or presses "select" or
-    // "cancel"; then the entry's paths ("~" is the folder it starts in) and Save enabled.
+    // "cancel"; then the entry's paths and Save enabled. It opens in the folder of the entry's
+    // wav ("~"), or in the data folder ("@") for a picture whose folder is gone.
     void locate_data()
     {
         QTest::addColumn<QString>("row");
-        QTest::newRow("wav, double-click") << "Command1>B.WAV>~/B.WAV old.bmp 1";
-        QTest::newRow("picture, double-click") << "Command9>d.jpg>old.wav ~/d.jpg 0";
-        QTest::newRow("wav, Select") << "Command1>select sub f.wav select>~/sub/f.wav old.bmp 1";
-        QTest::newRow("picture, Select") << "Command9>c.bmp select>old.wav ~/c.bmp 0";
-        QTest::newRow("Cancel") << "Command9>c.bmp cancel>old.wav old.bmp 0";
+        QTest::newRow("wav, double-click") << "Command1>B.WAV>~/B.WAV /gone/p.bmp 1";
+        QTest::newRow("picture, double-click") << "Command9>d.jpg>~/w.wav @/d.jpg 0";
+        QTest::newRow("wav, Select")
+            << "Command1>select sub f.wav select>~/sub/f.wav /gone/p.bmp 1";
+        QTest::newRow("picture, Select") << "Command9>c.bmp select>~/w.wav @/c.bmp 0";
+        QTest::newRow("Cancel") << "Command9>c.bmp cancel>~/w.wav /gone/p.bmp 0";
     }
 
     void locate()
     {
         QFETCH(QString, row);
-        const QStringList part = row.replace("~", m_tree.path()).split('>');
-        start("||old.bmp|old.wav");
+        const QStringList part
+            = row.replace("~", m_tree.path()).replace("@", m_app->dir()).split('>');
+        // The wav's folder exists, the picture's does not: that locator opens in the data folder.
+        for (const char* name : { "c.bmp", "d.jpg" })
+            QVERIFY(QFile(m_app->path(name)).open(QIODevice::WriteOnly));
+        start("||/gone/p.bmp|" + m_tree.filePath("w.wav"));
         window("Phonebook");
         c<QPushButton>("Command3")->setEnabled(false);
         QStringList seen;
@@ -503,7 +669,7 @@ private slots:
         QTest::mouseClick(c<QPushButton>(part[0]), Qt::LeftButton);
         QCOMPARE(seen.join(' '),
             part[0] == "Command1" ? "Locate wav files 1 a.wav B.WAV"
-                                  : "Locate picture files 1 c.bmp d.jpg");
+                                  : "Locate picture files 1 blank.bmp c.bmp d.jpg");
         QCOMPARE(state().Book.WavFile(1) + ' ' + state().Book.PictureFile(1) + ' '
                 + QString::number(c<QPushButton>("Command3")->isEnabled()),
             part[2]);

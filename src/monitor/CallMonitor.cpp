@@ -179,6 +179,7 @@ void CallMonitor::MonitorCalls()
         }
         collectCallerIdText();
         m_view.appendLog(m_state.ReceiveBuffer + QStringLiteral("\r\n++++++++\r\n"));
+        m_unsavedCalls = true;
 
         m_view.setTimerEnabled(false);
         m_timerTicks = 0;

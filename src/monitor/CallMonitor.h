@@ -32,6 +32,10 @@ public:
     int TimerTicks() const { return m_timerTicks; }
     const QString& CallerNumber() const { return m_callerNumber; }
 
+    // A caller-ID entry was logged since the log was last saved or cleared.
+    bool hasUnsavedCalls() const { return m_unsavedCalls; }
+    void markCallsSaved() { m_unsavedCalls = false; }
+
 private:
     enum class PollResult { Found, Stopped };
 
@@ -74,4 +78,5 @@ private:
     bool m_callBlocked = false;
     QString m_announcementWav;
     CallerNumberScan m_scan;
+    bool m_unsavedCalls = false;
 };

@@ -139,5 +139,9 @@ void Form::keyPressEvent(QKeyEvent* event)
         button->click();
         return;
     }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        escapePressed();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }

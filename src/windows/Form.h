@@ -7,7 +7,7 @@ class QEventLoop;
 
 // A window of the program: created by the registry, which runs Form_Load after construction and
 // Form_Unload when the window is unloaded. Positions and sizes are given in twips. Enter presses
-// the focused command button, as Space does.
+// the focused command button, as Space does; Escape runs escapePressed().
 class Form : public QWidget
 {
     Q_OBJECT
@@ -32,6 +32,8 @@ public:
 protected:
     // A close from the window frame; by default the window is unloaded.
     virtual void frameClosed();
+    // The Escape key that no control took; a window presses its Done, Cancel or OK here.
+    virtual void escapePressed() { }
 
     void setClientSizeTwips(int width, int height);
     static void placeTwips(QWidget* control, int left, int top, int width, int height);

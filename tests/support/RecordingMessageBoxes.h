@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // Records every message box instead of showing it, so no test ever waits on a modal box. With
-// `real` set, a modal box is also shown for real and waits until the test answers it.
+// `real` set, a modal box is also shown for real and waits until the test answers it, and a
+// question is shown for real and answered by the test; else it is answered Cancel.
 class RecordingMessageBoxes : public MessageBoxes
 {
 public:
@@ -20,6 +21,15 @@ public:
     {
         texts << text;
         icons << icon;
+    }
+    void askToSave(QWidget* parent, const QString& text, const QString& save,
+        const QString& discard, std::function<void(SaveChoice)> answered) override
+    {
+        showLater(parent, text, MessageIcon::Exclamation);
+        if (real)
+            QtMessageBoxes().askToSave(parent, text, save, discard, answered);
+        else
+            answered(SaveChoice::Cancel);
     }
 
     QStringList texts;

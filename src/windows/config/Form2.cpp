@@ -105,6 +105,9 @@ void Form2::createControls()
     Combo1->setDuplicatesEnabled(true);
     Combo1->setCompleter(nullptr);
     disconnect(Combo1->lineEdit(), &QLineEdit::editingFinished, Combo1, nullptr);
+    // The line edit's own margins would cut the last letter of "No Port Selected" at the box's
+    // designed width.
+    Combo1->lineEdit()->setTextMargins(-1, 0, -3, 0);
     Controls::setEditText(Combo1, QStringLiteral("No port selected"));
     placeTwips(Combo1, 240, 480, 1575, 315);
 
@@ -176,7 +179,7 @@ void Form2::Command1_Click()
 
 void Form2::Command2_Click()
 {
-    if (!m_context.state.CallerIdCommand.isEmpty()) {
+    if (m_context.state.SettingsSaved) {
         enableMainWindow();
         hide();
         m_context.forms.unload(*this);
@@ -233,6 +236,12 @@ void Form2::Timer1_Timer()
 void Form2::frameClosed()
 {
     Command2_Click();
+}
+
+void Form2::escapePressed()
+{
+    // Pressing a disabled "&Done" does nothing.
+    Command3->click();
 }
 
 bool Form2::writePhoneBookIfMissing()

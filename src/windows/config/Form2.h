@@ -55,6 +55,7 @@ public:
 
 protected:
     void frameClosed() override;
+    void escapePressed() override;
 
 private:
     void setHelpCaption(const QString& caption) override;

@@ -4,14 +4,17 @@
 #include "FileList.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "state/AppState.h"
 #include "windows/AppContext.h"
 #include "windows/Controls.h"
 #include "windows/phonebook/Phonebook.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStorageInfo>
 
 namespace {
@@ -31,8 +34,7 @@ Form3::Form3(AppContext& context)
     layOut();
     fillDrives();
     File1->setPattern(kWavPattern);
-    Dir1->setPath(QDir::currentPath());
-    File1->setPath(Dir1->path());
+    openIn(QString());
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form3::Drive1_Change);
     connect(Dir1, &DirectoryList::pathChanged, this, &Form3::Dir1_Change);
@@ -85,8 +87,17 @@ void Form3::fillDrives()
         if (volume.isValid() && volume.rootPath() != root)
             Drive1->addItem(volume.rootPath(), volume.rootPath());
     }
-    const int current = Drive1->findData(QStorageInfo(QDir::currentPath()).rootPath());
-    Drive1->setCurrentIndex(qMax(current, 0));
+}
+
+void Form3::openIn(const QString& currentFile)
+{
+    const QFileInfo file(currentFile);
+    m_startFolder
+        = file.isAbsolute() && file.dir().exists() ? file.absolutePath() : m_context.state.AppPath;
+    const QSignalBlocker quiet(Drive1);
+    Drive1->setCurrentIndex(qMax(Drive1->findData(QStorageInfo(m_startFolder).rootPath()), 0));
+    Dir1->setPath(m_startFolder);
+    File1->setPath(Dir1->path());
 }
 
 void Form3::setFilePattern(const QString& pattern)
@@ -103,9 +114,9 @@ QString Form3::fullPath(const QString& fileName) const
 void Form3::Drive1_Change()
 {
     const QString drive = Drive1->currentData().toString();
-    // Without a current folder per drive, the process's folder stands in on its own volume.
-    const QString current = QDir::currentPath();
-    const QString folder = QStorageInfo(current).rootPath() == drive ? current : drive;
+    // Without a current folder per drive, the folder the locator opened in stands in on its own
+    // volume.
+    const QString folder = QStorageInfo(m_startFolder).rootPath() == drive ? m_startFolder : drive;
     if (!Dir1->setPath(folder)) {
         // Spelling as users know it.
         m_context.platform.messages.showModal(
@@ -143,6 +154,11 @@ void Form3::File1_DblClick(QListWidgetItem* item)
     else
         phonebook.setText3(fullPath(item->text()));
     m_context.forms.unload(*this);
+}
+
+void Form3::escapePressed()
+{
+    Command1->click();
 }
 
 void Form3::Command1_Click()

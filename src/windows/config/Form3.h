@@ -20,6 +20,11 @@ public:
 
     // The file list's pattern; several patterns are joined by ";".
     void setFilePattern(const QString& pattern);
+    // Shows the folder of `currentFile` where that folder exists, else the program's data folder.
+    void openIn(const QString& currentFile);
+
+protected:
+    void escapePressed() override;
 
 private:
     void Drive1_Change();
@@ -41,4 +46,5 @@ private:
     QLabel* Label3; // "Directory:"
     QLabel* Label2; // "Drive:"
     QLabel* Label1; // "Filename:"
+    QString m_startFolder;
 };

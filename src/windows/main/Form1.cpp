@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -213,6 +214,7 @@ void Form1::Command2_Click()
     setCount(Label2[1], QStringLiteral("0"));
     m_context.state.TotalCalls = 0;
     m_context.state.LogEntryCount = 0;
+    m_monitor.markCallsSaved();
 }
 
 void Form1::Command3_Click()
@@ -248,7 +250,15 @@ void Form1::Command4_Click()
 
 void Form1::Command5_Click()
 {
-    m_context.store.SaveCallLog(logText());
+    saveLog();
+}
+
+bool Form1::saveLog()
+{
+    if (!m_context.store.SaveCallLog(logText()))
+        return false;
+    m_monitor.markCallsSaved();
+    return true;
 }
 
 void Form1::Command6_Click()
@@ -278,16 +288,16 @@ void Form1::Form_Click()
 
 void Form1::Text1_Click()
 {
-    // Qt moves the focus off a widget as it is disabled. That move is not the user leaving the
-    // log box, so the window keeps the focus until the user moves it.
-    Text1->setEnabled(false);
+    // A disabled control cannot hold the focus. Its move to the window is not the user leaving
+    // the log box, so the window keeps the focus until the user moves it.
+    Text1->setLogEnabled(false);
     setFocus();
     m_logDisabledByClick = true;
 }
 
 void Form1::Text1_LostFocus()
 {
-    Text1->setEnabled(true);
+    Text1->setLogEnabled(true);
 }
 
 void Form1::logFocusChanged()
@@ -301,6 +311,32 @@ void Form1::logFocusChanged()
 void Form1::Timer1_Timer()
 {
     m_monitor.Timer1_Timer();
+}
+
+void Form1::frameClosed()
+{
+    if (!m_monitor.hasUnsavedCalls()) {
+        Form::frameClosed();
+        return;
+    }
+    if (m_closeAsked)
+        return;
+    m_closeAsked = true;
+    QPointer<Form1> self(this);
+    m_context.platform.messages.askToSave(this,
+        QStringLiteral("The call log holds calls that were not saved."),
+        QStringLiteral("&Save log"), QStringLiteral("Close &without saving"),
+        [this, self](SaveChoice choice) {
+            if (!self)
+                return;
+            m_closeAsked = false;
+            if (choice == SaveChoice::Cancel)
+                return;
+            // A failed save has been reported; the window stays open with its calls.
+            if (choice == SaveChoice::Save && !saveLog())
+                return;
+            Form::frameClosed();
+        });
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent* event)
@@ -328,7 +364,9 @@ void Form1::appendLog(const QString& text)
 
 void Form1::focusLog()
 {
-    Text1->setFocus();
+    // A disabled control takes no focus.
+    if (Text1->isLogEnabled())
+        Text1->setFocus();
 }
 
 void Form1::showLogEnd()

@@ -81,15 +81,19 @@ public:
     std::unique_ptr<SerialLink> MSComm1; // the modem port while monitoring
 
 protected:
+    void frameClosed() override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void createControls();
     void takeFirstRunPath();
+    bool saveLog();
     void logFocusChanged();
     void setCount(QLabel* counter, const QString& caption);
 
     CallMonitor m_monitor;
     // Set once a click has disabled the log box; the next focus change enables it again.
     bool m_logDisabledByClick = false;
+    // The question whether to save the log before closing is open.
+    bool m_closeAsked = false;
 };

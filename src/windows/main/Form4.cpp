@@ -69,3 +69,8 @@ void Form4::frameClosed()
 {
     Command1_Click();
 }
+
+void Form4::escapePressed()
+{
+    Command1->click();
+}

@@ -26,4 +26,5 @@ public:
 protected:
     // Closing the box from its frame counts as "&OK"; otherwise its opener would stay disabled.
     void frameClosed() override;
+    void escapePressed() override;
 };

@@ -149,6 +149,12 @@ void LogBox::copy() const
         QGuiApplication::clipboard()->setText(toPlainText());
 }
 
+void LogBox::setLogEnabled(bool enabled)
+{
+    m_logEnabled = enabled;
+    setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+}
+
 const QTextLayout& LogBox::laidOut(int line) const
 {
     if (const QTextLayout* cached = m_layouts.object(line))
@@ -284,6 +290,10 @@ void LogBox::scrollContentsBy(int, int)
 
 void LogBox::keyPressEvent(QKeyEvent* event)
 {
+    if (!m_logEnabled) {
+        event->ignore();
+        return;
+    }
     QScrollBar* bar = verticalScrollBar();
     const bool plain = event->modifiers() == Qt::NoModifier;
     if (event == QKeySequence::MoveToStartOfDocument || (plain && event->key() == Qt::Key_Home))
@@ -300,6 +310,11 @@ void LogBox::keyPressEvent(QKeyEvent* event)
 
 void LogBox::mousePressEvent(QMouseEvent* event)
 {
+    // Passed on to the window, as a disabled control passes it.
+    if (!m_logEnabled) {
+        event->ignore();
+        return;
+    }
     if (event->button() == Qt::LeftButton && m_allSelected) {
         m_allSelected = false;
         viewport()->update();
@@ -309,6 +324,10 @@ void LogBox::mousePressEvent(QMouseEvent* event)
 
 void LogBox::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (!m_logEnabled) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (event->button() == Qt::LeftButton
         && viewport()->rect().contains(event->position().toPoint()))
@@ -317,6 +336,10 @@ void LogBox::mouseReleaseEvent(QMouseEvent* event)
 
 void LogBox::contextMenuEvent(QContextMenuEvent* event)
 {
+    if (!m_logEnabled) {
+        event->ignore();
+        return;
+    }
     // Shown without a nested event loop, which would hold up the monitor's polling.
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);

@@ -42,6 +42,12 @@ public:
     bool allSelected() const { return m_allSelected; }
     void copy() const;
 
+    // Disabled, the box refuses the focus, keys, clicks and selection, as a disabled control
+    // does, but keeps its look, and the wheel and the scroll bar still scroll it; QWidget's own
+    // disabling would grey the text and stop both.
+    void setLogEnabled(bool enabled);
+    bool isLogEnabled() const { return m_logEnabled; }
+
 signals:
     void clicked();
 
@@ -77,4 +83,5 @@ private:
     Position m_top { 0, 0 };
     bool m_syncing = false;
     bool m_allSelected = false;
+    bool m_logEnabled = true;
 };

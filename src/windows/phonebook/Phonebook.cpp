@@ -228,13 +228,14 @@ void Phonebook::Text3_Change()
 {
     const QString path = Text3->text();
     m_context.state.Book.PictureFile(CurrentEntry) = path;
-    if (path.isEmpty()) {
-        Image2->clear();
-        return;
-    }
-    // A path still being typed, or no picture at all, leaves the last preview in place.
-    if (const std::optional<QImage> picture = m_context.platform.pictures.load(path))
+    // A path still being typed, or no picture at all, shows no picture rather than the one
+    // before, which may be another entry's.
+    const std::optional<QImage> picture
+        = path.isEmpty() ? std::nullopt : m_context.platform.pictures.load(path);
+    if (picture)
         Image2->setPixmap(QPixmap::fromImage(*picture));
+    else
+        Image2->clear();
 }
 
 bool Phonebook::Text1_Validate()
@@ -303,7 +304,9 @@ void Phonebook::Command3_Click()
         m_context.platform.sound.beep();
         return;
     }
-    m_context.store.SavePhoneBook();
+    // A failed write has been reported; the editor stays open with its entries.
+    if (!m_context.store.SavePhoneBook())
+        return;
     // Both windows are destroyed only after this click and any showModal() waiting on them have
     // returned.
     FormRegistry& forms = m_context.forms;
@@ -320,6 +323,15 @@ void Phonebook::Command2_Click()
     hide();
 }
 
+void Phonebook::escapePressed()
+{
+    // As the access key of "&Done" does: the focus goes to it first, and a refused phone number
+    // keeps the window open.
+    Command2->setFocus(Qt::ShortcutFocusReason);
+    if (Command2->hasFocus())
+        Command2->click();
+}
+
 void Phonebook::Command5_Click()
 {
     if (!m_context.platform.launcher.startRecorder())
@@ -331,18 +343,21 @@ void Phonebook::Command5_Click()
 
 void Phonebook::Command1_Click()
 {
-    showLocator(QStringLiteral("*.wav"), QStringLiteral("Locate wav files"));
+    showLocator(QStringLiteral("*.wav"), QStringLiteral("Locate wav files"), Text2->text());
 }
 
 void Phonebook::Command9_Click()
 {
-    showLocator(QStringLiteral("*.bmp;*.jpg"), QStringLiteral("Locate picture files"));
+    showLocator(
+        QStringLiteral("*.bmp;*.jpg"), QStringLiteral("Locate picture files"), Text3->text());
 }
 
-void Phonebook::showLocator(const QString& pattern, const QString& caption)
+void Phonebook::showLocator(
+    const QString& pattern, const QString& caption, const QString& currentFile)
 {
     Form3& locator = m_context.forms.form3();
     locator.setFilePattern(pattern);
+    locator.openIn(currentFile);
     locator.setWindowTitle(caption);
     locator.showModal(*this);
 }

@@ -28,6 +28,9 @@ public:
     void setText2(const QString& text);
     void setText3(const QString& text);
 
+protected:
+    void escapePressed() override;
+
 private:
     void VScroll1_Change();
     void Text1_Change();
@@ -49,7 +52,7 @@ private:
     void createControls();
     void layOut();
     void connectEvents();
-    void showLocator(const QString& pattern, const QString& caption);
+    void showLocator(const QString& pattern, const QString& caption, const QString& currentFile);
 
     RectangleShape* Shape3; // frame of the book picture
     QLabel* Image1; // the phone book picture
