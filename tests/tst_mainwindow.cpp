@@ -482,23 +482,37 @@ private slots:
         QCOMPARE(entries(reloaded.Book), shown == "unloaded" ? part[2] : part[0]);
     }
 
-    // The locator from the editor's "..." buttons as "button>steps>wav picture save": a step
-    // clicks a file, double-clicks the last one or the folder "sub", or presses "select" or
-    // "cancel"; then the entry's paths ("~" is the folder it starts in) and Save enabled.
+    // The locator from one of the editor's "..." buttons: each step clicks a file, double-clicks
+    // the last one or the folder "sub", or presses "select" or "cancel"; then the entry's paths
+    // ("~" is the folder it starts in) and whether Save is enabled.
     void locate_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("wav, double-click") << "Command1>B.WAV>~/B.WAV old.bmp 1";
-        QTest::newRow("picture, double-click") << "Command9>d.jpg>old.wav ~/d.jpg 0";
-        QTest::newRow("wav, Select") << "Command1>select sub f.wav select>~/sub/f.wav old.bmp 1";
-        QTest::newRow("picture, Select") << "Command9>c.bmp select>old.wav ~/c.bmp 0";
-        QTest::newRow("Cancel") << "Command9>c.bmp cancel>old.wav old.bmp 0";
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("wav");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<bool>("saveEnabled");
+        QTest::newRow("wav, double-click") << "Command1" << QStringList { "B.WAV" } << "~/B.WAV"
+                                           << "old.bmp" << true;
+        QTest::newRow("picture, double-click") << "Command9" << QStringList { "d.jpg" } << "old.wav"
+                                               << "~/d.jpg" << false;
+        QTest::newRow("wav, Select")
+            << "Command1" << QStringList { "select", "sub", "f.wav", "select" } << "~/sub/f.wav"
+            << "old.bmp" << true;
+        QTest::newRow("picture, Select")
+            << "Command9" << QStringList { "c.bmp", "select" } << "old.wav"
+            << "~/c.bmp" << false;
+        QTest::newRow("Cancel") << "Command9" << QStringList { "c.bmp", "cancel" } << "old.wav"
+                                << "old.bmp" << false;
     }
 
     void locate()
     {
-        QFETCH(QString, row);
-        const QStringList part = row.replace("~", m_tree.path()).split('>');
+        QFETCH(QString, opener);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, wav);
+        QFETCH(QString, picture);
+        QFETCH(bool, saveEnabled);
         start("||old.bmp|old.wav");
         window("Phonebook");
         c<QPushButton>("Command3")->setEnabled(false);
@@ -510,7 +524,7 @@ private slots:
             for (const QListWidgetItem* file :
                 form3.findChild<QListWidget*>("File1")->findItems("", Qt::MatchContains))
                 seen << file->text();
-            for (const QString& step : part[1].split(' ')) {
+            for (const QString& step : steps) {
                 // Each step finds the window still open.
                 QVERIFY(form3.isVisible());
                 QWidget* button
@@ -520,44 +534,51 @@ private slots:
                 const QPoint at = list->visualItemRect(item.value(0)).center();
                 QTest::mouseClick(item.isEmpty() ? button : list->viewport(), Qt::LeftButton, {},
                     item.isEmpty() ? QPoint() : at);
-                if (!item.isEmpty() && (step == "sub" || part[1].endsWith(step)))
+                if (!item.isEmpty() && (step == "sub" || step == steps.last()))
                     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
             }
         });
-        QTest::mouseClick(c<QPushButton>(part[0]), Qt::LeftButton);
+        QTest::mouseClick(c<QPushButton>(opener), Qt::LeftButton);
         QCOMPARE(seen.join(' '),
-            part[0] == "Command1" ? "Locate wav files 1 a.wav B.WAV"
-                                  : "Locate picture files 1 c.bmp d.jpg");
-        QCOMPARE(state().Book.WavFile(1) + ' ' + state().Book.PictureFile(1) + ' '
-                + QString::number(c<QPushButton>("Command3")->isEnabled()),
-            part[2]);
+            opener == "Command1" ? "Locate wav files 1 a.wav B.WAV"
+                                 : "Locate picture files 1 c.bmp d.jpg");
+        QCOMPARE(state().Book.WavFile(1), wav.replace("~", m_tree.path()));
+        QCOMPARE(state().Book.PictureFile(1), picture.replace("~", m_tree.path()));
+        QCOMPARE(c<QPushButton>("Command3")->isEnabled(), saveEnabled);
         QVERIFY(!forms().loadedForm3());
     }
 
-    // A scan over a PortRack (see there) as "ports>listed>last port probed". The probe's wait
-    // sees a tick of Timer1 at every second pass, so it gives up at the fourth.
+    // A scan over the ports of a PortRack (see there): the ports listed, the last port probed.
+    // The probe's wait sees a tick of Timer1 at every second pass, so it gives up at the fourth.
     void detection_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("modem on 3 behind silent 1 and 2") << "1= 2= 3=ATV1Q0\r\r\nOK\r\n>com3:>6";
-        QTest::newRow("modem on 6 has 7 probed") << "6=OK\r\n 7=>com6:>7";
-        QTest::newRow("answers on 6 and 7, 8 not probed")
-            << "6=OK\r\n 7=OK\r\n 8=OK\r\n>com6: com7:>7";
-        QTest::newRow("silent port after an answer") << "1=OK\r\n 2= 7=OK\r\n>com1:>6";
-        QTest::newRow("answer in three reads") << "4=O,K\r,\n>com4:>6";
-        QTest::newRow("a failing write") << "1=! 2=OK\r\n>com2:>6";
-        QTest::newRow("OK CR alone") << "2=OK\r>>6";
-        QTest::newRow("ok in lower case") << "2=ok\r\n>>6";
-        QTest::newRow("no port") << ">>6";
-        QTest::newRow("answer before the first tick") << "1=@1>com1:>6";
-        QTest::newRow("with the first tick") << "1=@2>com1:>6";
-        QTest::newRow("between the ticks") << "1=@3>com1:>6";
-        QTest::newRow("with the second tick") << "1=@4>>6";
+        QTest::addColumn<QString>("ports");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("lastProbed");
+        const QStringList none;
+        QTest::newRow("modem on 3 behind silent 1 and 2") << "1= 2= 3=ATV1Q0\r\r\nOK\r\n"
+                                                          << QStringList { "com3:" } << 6;
+        QTest::newRow("modem on 6 has 7 probed") << "6=OK\r\n 7=" << QStringList { "com6:" } << 7;
+        QTest::newRow("answers on 6 and 7, 8 not probed") << "6=OK\r\n 7=OK\r\n 8=OK\r\n"
+                                                          << QStringList { "com6:", "com7:" } << 7;
+        QTest::newRow("silent port after an answer") << "1=OK\r\n 2= 7=OK\r\n"
+                                                     << QStringList { "com1:" } << 6;
+        QTest::newRow("answer in three reads") << "4=O,K\r,\n" << QStringList { "com4:" } << 6;
+        QTest::newRow("a failing write") << "1=! 2=OK\r\n" << QStringList { "com2:" } << 6;
+        QTest::newRow("OK CR alone") << "2=OK\r" << none << 6;
+        QTest::newRow("ok in lower case") << "2=ok\r\n" << none << 6;
+        QTest::newRow("no port") << "" << none << 6;
+        QTest::newRow("answer before the first tick") << "1=@1" << QStringList { "com1:" } << 6;
+        QTest::newRow("with the first tick") << "1=@2" << QStringList { "com1:" } << 6;
+        QTest::newRow("between the ticks") << "1=@3" << QStringList { "com1:" } << 6;
+        QTest::newRow("with the second tick") << "1=@4" << none << 6;
     }
 
     void detection()
     {
-        QFETCH(QString, row);
+        QFETCH(QString, ports);
+        QFETCH(QStringList, listed);
+        QFETCH(int, lastProbed);
         m_app->writeSettings();
         m_app->writeEmptyPhoneBook();
         ScriptedPump pump;
@@ -569,7 +590,7 @@ private slots:
         Form2& form2 = halvoren.context().forms.form2();
         form2.showModeless();
         auto& rack = static_cast<PortRack&>(*form2.MSComm0);
-        for (const QString& port : row.section('>', 0, 0).split(' ', Qt::SkipEmptyParts))
+        for (const QString& port : ports.split(' ', Qt::SkipEmptyParts))
             rack.replies[port.section('=', 0, 0).toInt()]
                 = port.section('=', 1).split(',', Qt::SkipEmptyParts);
         // Text left from before would look like an answer from the first port.
@@ -588,10 +609,11 @@ private slots:
         };
         form2.Command4_Click();
 
-        QStringList listed;
+        QStringList items;
         for (int i = 0; i < form2.Combo1->count(); ++i)
-            listed << form2.Combo1->itemText(i);
-        QCOMPARE(listed.join(' ') + '>' + QString::number(rack.commPort), row.section('>', 1));
+            items << form2.Combo1->itemText(i);
+        QCOMPARE(items, listed);
+        QCOMPARE(rack.commPort, lastProbed);
         QCOMPARE(rack.settings + rack.written.join(""),
             "19200,N,8,1" + QString("ATV1Q0\r").repeated(rack.written.size()));
         QVERIFY(!rack.isOpen && rack.opens == rack.closes && rack.inputLen == 0);
@@ -640,27 +662,37 @@ private slots:
     }
 
     // Log view: the first and last line shown (-1 for either) after a line that wraps ("wrap")
-    // and 200 lines, scrolled to the end ("end") or to line 100 ("100"), then by keys, as
-    // "from|keys|first last".
+    // and 200 lines, scrolled to the end ("end") or to line 100 ("100"), then by keys.
     void logView_scrolls_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("scroll to end") << "end||-1 200";
-        QTest::newRow("scroll bar to line 100") << "100||100 -1";
-        QTest::newRow("Down Down Up") << "|Down, Down, Up|1 -1";
-        QTest::newRow("Page Down, Page Up") << "|PgDown, PgUp|0 -1";
-        QTest::newRow("Ctrl+End") << "|Ctrl+End|-1 200";
-        QTest::newRow("end, Ctrl+Home") << "end|Ctrl+Home|0 -1";
-        QTest::newRow("wrapped line") << "wrap||0 0";
-        QTest::newRow("Page Down in a wrapped line") << "wrap|PgDown|0 0";
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("scroll to end") << "end"
+                                       << "" << -1 << 200;
+        QTest::newRow("scroll bar to line 100") << "100"
+                                                << "" << 100 << -1;
+        QTest::newRow("Down Down Up") << ""
+                                      << "Down, Down, Up" << 1 << -1;
+        QTest::newRow("Page Down, Page Up") << ""
+                                            << "PgDown, PgUp" << 0 << -1;
+        QTest::newRow("Ctrl+End") << ""
+                                  << "Ctrl+End" << -1 << 200;
+        QTest::newRow("end, Ctrl+Home") << "end"
+                                        << "Ctrl+Home" << 0 << -1;
+        QTest::newRow("wrapped line") << "wrap"
+                                      << "" << 0 << 0;
+        QTest::newRow("Page Down in a wrapped line") << "wrap"
+                                                     << "PgDown" << 0 << 0;
     }
 
     void logView_scrolls()
     {
-        QFETCH(QString, row);
-        const QString from = row.section('|', 0, 0);
-        const int first = row.section('|', 2).section(' ', 0, 0).toInt();
-        const int last = row.section(' ', -1).toInt();
+        QFETCH(QString, from);
+        QFETCH(QString, keys);
+        QFETCH(int, first);
+        QFETCH(int, last);
         start();
         QString words;
         for (int i = 0; i < 120; ++i)
@@ -675,7 +707,7 @@ private slots:
             m_form1->showLogEnd();
         if (from.toInt())
             m_form1->Text1->verticalScrollBar()->setValue(from.toInt());
-        QTest::keySequence(m_form1->Text1, QKeySequence(row.section('|', 1, 1)));
+        QTest::keySequence(m_form1->Text1, QKeySequence(keys));
         const std::pair<int, int> shown = shownLines();
         QCOMPARE(shown.first, first < 0 ? shown.first : first);
         QCOMPARE(shown.second, last < 0 ? shown.second : last);
