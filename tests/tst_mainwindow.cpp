@@ -287,41 +287,60 @@ private slots:
 
     // While the About box or the configuration window is open its opener looks as before, a
     // control the program disabled included, but takes no input and cannot be closed. Each row:
-    // opener, its button, the window opened, that window's closing button, and a button of the
-    // opener whose click would show.
+    // the opener, its button, the window it opens, that window's closing button, and a button
+    // of the opener whose click would show.
     void disabledWhileOpen_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("About box") << "Form1 Command7 Form4 Command1 Command2";
-        QTest::newRow("configuration window") << "Form1 Command3 Form2 Command3 Command2";
-        QTest::newRow("About from configuration") << "Form2 Command8 Form4 Command1 Command2";
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("opens");
+        QTest::addColumn<QString>("closer");
+        QTest::addColumn<QString>("inert");
+        QTest::newRow("About box") << "Form1"
+                                   << "Command7"
+                                   << "Form4"
+                                   << "Command1"
+                                   << "Command2";
+        QTest::newRow("configuration window") << "Form1"
+                                              << "Command3"
+                                              << "Form2"
+                                              << "Command3"
+                                              << "Command2";
+        QTest::newRow("About from configuration") << "Form2"
+                                                  << "Command8"
+                                                  << "Form4"
+                                                  << "Command1"
+                                                  << "Command2";
     }
 
     void disabledWhileOpen()
     {
-        QFETCH(QString, path);
-        const QStringList names = path.split(' ');
+        QFETCH(QString, from);
+        QFETCH(QString, button);
+        QFETCH(QString, opens);
+        QFETCH(QString, closer);
+        QFETCH(QString, inert);
         start();
-        QWidget* opener = window(names[0]);
+        QWidget* opener = window(from);
         // As the monitor leaves it.
         m_form1->Command8->setEnabled(false);
         m_form1->appendLog(QStringLiteral("RING\r\n"));
-        opener->findChild<QPushButton*>(names[1])->setFocus();
+        opener->findChild<QPushButton*>(button)->setFocus();
         const QImage before = opener->grab().toImage();
-        QTest::mouseClick(opener->findChild<QPushButton*>(names[1]), Qt::LeftButton);
-        QWidget* opened = names[2] == "Form4" ? static_cast<QWidget*>(forms().loadedForm4())
-                                              : forms().loadedForm2();
+        QTest::mouseClick(opener->findChild<QPushButton*>(button), Qt::LeftButton);
+        QWidget* opened = opens == "Form4" ? static_cast<QWidget*>(forms().loadedForm4())
+                                           : forms().loadedForm2();
         QVERIFY(opened && QTest::qWaitForWindowActive(opened));
-        QTest::mouseClick(opener->findChild<QPushButton*>(names[4]), Qt::LeftButton);
+        QTest::mouseClick(opener->findChild<QPushButton*>(inert), Qt::LeftButton);
         opener->close();
         QVERIFY(opener->isVisible() && ends() == 0);
         QCOMPARE(opener->grab().toImage(), before);
 
-        QTest::mouseClick(opened->findChild<QPushButton*>(names[3]), Qt::LeftButton);
+        QTest::mouseClick(opened->findChild<QPushButton*>(closer), Qt::LeftButton);
         QVERIFY(!opened->isVisible() && !forms().loadedForm4() && !m_form1->Command8->isEnabled());
         // Taking input again: "&Clear log" clears, "&Cancel" unloads; closing the main window
         // ends the program.
-        QTest::mouseClick(opener->findChild<QPushButton*>(names[4]), Qt::LeftButton);
+        QTest::mouseClick(opener->findChild<QPushButton*>(inert), Qt::LeftButton);
         QVERIFY(m_form1->logText().isEmpty() || !forms().loadedForm2());
         m_form1->close();
         QCOMPARE(ends(), 1);
@@ -403,53 +422,65 @@ private slots:
         QVERIFY(m_form1->Text1->isEnabled());
     }
 
-    // The editor's event rules and number check, with real message boxes, as "book>actions>
-    // after>view": the phone book before and after ("TWO" two entries, "REFUSED" the same with
-    // the first number emptied), and what the editor shows: message boxes, entry caption,
-    // focused control, Save enabled, the settings when written; or "unloaded" after a save,
-    // whose "phone.ini" reads back the same.
+    // The editor's event rules and number check, with real message boxes: the phone book before
+    // and after the actions, the message boxes shown, and what the editor shows then: the entry,
+    // the focused control, the two settings as written; entry 0 when a save unloaded the editor.
+    // Save stays enabled, and "phone.ini" reads back as the book before, or after a save.
     void edit_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("digits")
-            << "TWO>Text1=5551234 tab>5551234|N||/w1.wav;2|B||/w2>0 Entry#1 Text3 1";
-        QTest::newRow("empty number") << "TWO>Text1= tab>REFUSED>0 Entry#1 Text3 1";
-        QTest::newRow("dash, click") << "TWO>Text1=555-1234 Text2=>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("second refusal")
-            << "TWO>Text1=12a tab Text1=34b tab>REFUSED>2 Entry#1 Text1 1";
-        QTest::newRow("scroll arrow") << "TWO>Text1=12a down>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("Alt+A") << "TWO>Text1=5551234abc alt:a>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("Alt+D, Alt+E")
-            << "TWO>Text1=12a alt:d Text1=34b alt:e>REFUSED>2 Entry#1 Text1 1";
-        QTest::newRow("Delete after")
-            << "TWO>Text1=12a press:Command6 Command6>|||;2|B||/w2>1 Entry#1 Command6 1";
-        QTest::newRow("Alt+A saves")
-            << "TWO>Text1=5551234 alt:a>5551234|N||/w1.wav;2|B||/w2>unloaded";
-        QTest::newRow("wav box to Save")
-            << "TWO>Text2=/w.wav tab>1|N||/w.wav;2|B||/w2>0 Entry#1 Command3 1";
-        QTest::newRow("wav enables Save") << ">Text2=/w.wav Command3>|||/w.wav>unloaded";
-        QTest::newRow("B to empty mark") << "1|B||;2|||>up down>1|B||;2|N||>0 Entry#2 VScroll1 1";
-        QTest::newRow("dragged past")
-            << "1|N||;|N|/p|/w;3|N||>drag:3>1|N||;|N|/p|/w;3|N||>0 Entry#3 Command5 1";
-        QTest::newRow("no number, no paths")
-            << "1|N||;|N|/p|/w>down>1|N||;|N||>0 Entry#2 VScroll1 1";
-        QTest::newRow("stops at 5") << "TWO>down:7>TWO;|N||>0 Entry#5 VScroll1 1";
-        QTest::newRow("delete entry 3")
-            << "1|B|/p|/w;2|||;3|B|/p|/w;4|||;5|B|/p|/w>down:2 Command6 "
-               "Command3>1|B|/p|/w;2|N||;|||;4|||;5|B|/p|/w>unloaded";
-        QTest::newRow("Auto Update") << "TWO>Check2>TWO>0 Entry#1 Check2 1 True False";
-        QTest::newRow("Enable Blocking")
-            << "TWO>Check3 Check1>1|B||/w1.wav;2|B||/w2>0 Entry#1 Check1 1 False True";
-        QTest::newRow("blocking off") << "TWO>Check3 Check3 Check1>TWO>0 Entry#1 Check3 1";
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("settings");
+        const QString two = "1|N||/w1.wav;2|B||/w2", refused = "|N||/w1.wav;2|B||/w2";
+        const auto row = [](const char* name, const QString& book, const QStringList& actions,
+                             const QString& after, int refusals, int entry,
+                             const QString& focused = {}, const QString& settings = "False False") {
+            QTest::newRow(name) << book << actions << after << refusals << entry << focused
+                                << settings;
+        };
+        row("digits", two, { "Text1=5551234", "tab" }, "5551234|N||/w1.wav;2|B||/w2", 0, 1,
+            "Text3");
+        row("empty number", two, { "Text1=", "tab" }, refused, 0, 1, "Text3");
+        row("dash, click", two, { "Text1=555-1234", "Text2=" }, refused, 1, 1, "Text1");
+        row("second refusal", two, { "Text1=12a", "tab", "Text1=34b", "tab" }, refused, 2, 1,
+            "Text1");
+        row("scroll arrow", two, { "Text1=12a", "down" }, refused, 1, 1, "Text1");
+        row("Alt+A", two, { "Text1=5551234abc", "alt:a" }, refused, 1, 1, "Text1");
+        row("Alt+D, Alt+E", two, { "Text1=12a", "alt:d", "Text1=34b", "alt:e" }, refused, 2, 1,
+            "Text1");
+        row("Delete after", two, { "Text1=12a", "press:Command6", "Command6" }, "|||;2|B||/w2", 1,
+            1, "Command6");
+        row("Alt+A saves", two, { "Text1=5551234", "alt:a" }, "5551234|N||/w1.wav;2|B||/w2", 0, 0);
+        row("wav box to Save", two, { "Text2=/w.wav", "tab" }, "1|N||/w.wav;2|B||/w2", 0, 1,
+            "Command3");
+        row("wav enables Save", "", { "Text2=/w.wav", "Command3" }, "|||/w.wav", 0, 0);
+        row("B to empty mark", "1|B||;2|||", { "up", "down" }, "1|B||;2|N||", 0, 2, "VScroll1");
+        row("dragged past", "1|N||;|N|/p|/w;3|N||", { "drag:3" }, "1|N||;|N|/p|/w;3|N||", 0, 3,
+            "Command5");
+        row("no number, no paths", "1|N||;|N|/p|/w", { "down" }, "1|N||;|N||", 0, 2, "VScroll1");
+        row("stops at 5", two, { "down:7" }, two + ";|N||", 0, 5, "VScroll1");
+        row("delete entry 3", "1|B|/p|/w;2|||;3|B|/p|/w;4|||;5|B|/p|/w",
+            { "down:2", "Command6", "Command3" }, "1|B|/p|/w;2|N||;|||;4|||;5|B|/p|/w", 0, 0);
+        row("Auto Update", two, { "Check2" }, two, 0, 1, "Check2", "True False");
+        row("Enable Blocking", two, { "Check3", "Check1" }, "1|B||/w1.wav;2|B||/w2", 0, 1, "Check1",
+            "False True");
+        row("blocking off", two, { "Check3", "Check3", "Check1" }, two, 0, 1, "Check3");
     }
 
     void edit()
     {
-        QFETCH(QString, row);
-        const QStringList part = row.replace("TWO", "1|N||/w1.wav;2|B||/w2")
-                                     .replace("REFUSED", "|N||/w1.wav;2|B||/w2")
-                                     .split('>');
-        start(part[0]);
+        QFETCH(QString, book);
+        QFETCH(QStringList, actions);
+        QFETCH(QString, after);
+        QFETCH(int, refusals);
+        QFETCH(int, entry);
+        QFETCH(QString, focused);
+        QFETCH(QString, settings);
+        start(book);
         messages().real = true;
         QStringList boxes;
         const auto pressReturn = [&](QMessageBox& box) {
@@ -459,27 +490,27 @@ private slots:
         };
         ModalAnswer<QMessageBox> answer(pressReturn, 5);
         window("Phonebook");
-        for (const QString& action : part[1].split(' ', Qt::SkipEmptyParts))
+        for (const QString& action : actions)
             act(action);
-        QVERIFY(
-            boxes.count("Halvoren 1.5: Phone numbers are suppose to be numbers.") == boxes.size());
-        QCOMPARE(entries(state().Book), part[2]);
-        QString shown = "unloaded";
-        if (forms().loadedPhonebook() && QTest::qWaitForWindowActive(&forms().phonebook())) {
+        QCOMPARE(boxes.count("Halvoren 1.5: Phone numbers are suppose to be numbers."), refusals);
+        QCOMPARE(boxes.size(), refusals);
+        QCOMPARE(entries(state().Book), after);
+        if (entry == 0) {
+            QVERIFY(!forms().loadedPhonebook());
+        } else {
+            QVERIFY(forms().loadedPhonebook() && QTest::qWaitForWindowActive(&forms().phonebook()));
             const QWidget* focus = QApplication::focusWidget();
-            const QString settings = QString(m_app->readFile("cconfig.ini")).section("\r\n", 2, 3);
-            shown = QString("%1 %2 %3 %4 %5")
-                        .arg(boxes.size())
-                        .arg(c<QLabel>("Label5")->text(), focus ? focus->objectName() : "none")
-                        .arg(c<QPushButton>("Command3")->isEnabled())
-                        .arg(QString(settings).replace("\r\n", " ").remove("False False"))
-                        .trimmed();
+            QCOMPARE(c<QLabel>("Label5")->text(), QStringLiteral("Entry#%1").arg(entry));
+            QCOMPARE(focus ? focus->objectName() : "none", focused);
+            QVERIFY(c<QPushButton>("Command3")->isEnabled());
+            QCOMPARE(
+                QString(m_app->readFile("cconfig.ini")).section("\r\n", 2, 3).replace("\r\n", " "),
+                settings);
         }
-        QCOMPARE(shown, part[3]);
         AppState reloaded;
         reloaded.AppPath = m_app->dir();
         DataStore(reloaded).LoadPhoneBook();
-        QCOMPARE(entries(reloaded.Book), shown == "unloaded" ? part[2] : part[0]);
+        QCOMPARE(entries(reloaded.Book), entry == 0 ? after : book);
     }
 
     // The locator from one of the editor's "..." buttons: each step clicks a file, double-clicks
