@@ -193,89 +193,114 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // Per window: its caption and its controls' ("control=caption|..."); the order the Tab key
-    // walks with every control enabled (Save stays disabled in the editor, as leaving the wav box
-    // jumps to it; option buttons take the Tab key at the selected one); its bold controls, "_"
-    // for underlined; and a button that Return, Enter and Space press.
+    // Per window: its caption and its controls' ("control=caption"); the order the Tab key walks
+    // with every control enabled (Save stays disabled in the editor, as leaving the wav box jumps
+    // to it; option buttons take the Tab key at the selected one); its bold controls, "_" for
+    // underlined; and a button that Return, Enter and Space press.
     void windows_data()
     {
-        QTest::addColumn<QString>("layout");
-        QTest::newRow("Form1")
-            << "=Halvoren version 1.5|Command1=&Activate|Command8=Ph&onebook|Command2=&Clear "
-               "log|Command6=&Print log|Command5=&Save log|Command3=Co&nfig|Command4=&Help|"
-               "Command7=?|Label1[0]=Total Calls:|Label2[0]=0|Label1[1]=Total Blocked:|Label2[1]=0"
-               "#Command1 Command2 Command6 Command5 Command3 Command4 Command8 Text1 Command7"
-               "#Label1[0] Label2[0] Label1[1] Label2[1] Command7 Text1#Command2";
-        QTest::newRow("Form4") << "=About Halvoren 1.5|Command1=&OK|Label1=Halvoren 1.5|Label2[0]="
-                                  "Caller ID software for your V.90 modem|Label3=Shareware "
-                                  "version#Command1#_Label3#Command1";
-        QTest::newRow("Form2")
-            << "= Halvoren 1.5 configuration menu|Command3=&Done|Command1=Phonebook|Command2="
-               "&Cancel|Command8=?|Command7=&Save config|Command4=&Detect|Label4=Modem Comm "
-               "Port|Label3=Help Captions#Command4 Command7 Command8 Command2 Combo1 Command1 "
-               "Command3#Command4 Command8 Label4#Command7";
-        QTest::newRow("Form3") << "=Locate wav files|Command2=&Select|Command1=&Cancel|Label3="
-                                  "Directory:|Label2=Drive:|Label1=Filename:#File1 Drive1 "
-                                  "Command1 Dir1 Command2##Command2";
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("tabOrder");
+        QTest::addColumn<QStringList>("styled");
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("Form1") << "Halvoren version 1.5"
+                               << QStringList { "Command1=&Activate", "Command8=Ph&onebook",
+                                      "Command2=&Clear log", "Command6=&Print log",
+                                      "Command5=&Save log", "Command3=Co&nfig", "Command4=&Help",
+                                      "Command7=?", "Label1[0]=Total Calls:", "Label2[0]=0",
+                                      "Label1[1]=Total Blocked:", "Label2[1]=0" }
+                               << QStringList { "Command1", "Command2", "Command6", "Command5",
+                                      "Command3", "Command4", "Command8", "Text1", "Command7" }
+                               << QStringList { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]",
+                                      "Command7", "Text1" }
+                               << "Command2";
+        QTest::newRow("Form4") << "About Halvoren 1.5"
+                               << QStringList { "Command1=&OK", "Label1=Halvoren 1.5",
+                                      "Label2[0]=Caller ID software for your V.90 modem",
+                                      "Label3=Shareware version" }
+                               << QStringList { "Command1" } << QStringList { "_Label3" }
+                               << "Command1";
+        QTest::newRow("Form2") << " Halvoren 1.5 configuration menu"
+                               << QStringList { "Command3=&Done", "Command1=Phonebook",
+                                      "Command2=&Cancel", "Command8=?", "Command7=&Save config",
+                                      "Command4=&Detect", "Label4=Modem Comm Port",
+                                      "Label3=Help Captions" }
+                               << QStringList { "Command4", "Command7", "Command8", "Command2",
+                                      "Combo1", "Command1", "Command3" }
+                               << QStringList { "Command4", "Command8", "Label4" } << "Command7";
+        QTest::newRow("Form3") << "Locate wav files"
+                               << QStringList { "Command2=&Select", "Command1=&Cancel",
+                                      "Label3=Directory:", "Label2=Drive:", "Label1=Filename:" }
+                               << QStringList { "File1", "Drive1", "Command1", "Dir1", "Command2" }
+                               << QStringList() << "Command2";
         QTest::newRow("Phonebook")
-            << "=Phonebook|Command5=&Recorder|Label3=Preview:|Label5=Entry#1|Check1=Blocked "
-               "call|Label1=Phone Number:|Label6=Shows Picture:|Command9=...|Label2=Plays wav "
-               "file:|Command1=...|Check2=Auto Update|Check3=Enable Blocking|Command6=D&elete "
-               "entry|Command3=S&ave Phonebook|Command2=&Done#Command5 Text1 Text3 Text2 Command6 "
-               "Command2 Command9 Command1 Check1 VScroll1 Check2 Check3#Label5 Label1 Label6 "
-               "Label2 Command6#Command6";
+            << "Phonebook"
+            << QStringList { "Command5=&Recorder", "Label3=Preview:", "Label5=Entry#1",
+                   "Check1=Blocked call",
+                   "Label1=Phone Number:", "Label6=Shows Picture:", "Command9=...",
+                   "Label2=Plays wav file:", "Command1=...", "Check2=Auto Update",
+                   "Check3=Enable Blocking", "Command6=D&elete entry", "Command3=S&ave Phonebook",
+                   "Command2=&Done" }
+            << QStringList { "Command5", "Text1", "Text3", "Text2", "Command6", "Command2",
+                   "Command9", "Command1", "Check1", "VScroll1", "Check2", "Check3" }
+            << QStringList { "Label5", "Label1", "Label6", "Label2", "Command6" } << "Command6";
         QTest::newRow("Fr")
-            << "=Halvoren program software agreement|Option1=I &Agree|Option2=I &Do Not "
-               "Agree|Option3=null|Command1=&Next >|Text1=WARNING By running this software you "
-               "agree to the \nfollowing:\n1.Neither the programmer, testing personnel nor "
-               "\nsoftware distributers are responsible for any problems \nthat may arise from "
-               "running it.\n2.You the user of this software may not modify the \nsoftware "
-               "product or re-distribute it in any modified \nform.\n#Option3 Command1##Command1";
+            << "Halvoren program software agreement"
+            << QStringList { "Option1=I &Agree", "Option2=I &Do Not Agree", "Option3=null",
+                   "Command1=&Next >",
+                   "Text1=WARNING By running this software you agree to the \nfollowing:\n"
+                   "1.Neither the programmer, testing personnel nor \nsoftware distributers are "
+                   "responsible for any problems \nthat may arise from running it.\n2.You the "
+                   "user of this software may not modify the \nsoftware product or re-distribute "
+                   "it in any modified \nform.\n" }
+            << QStringList { "Option3", "Command1" } << QStringList() << "Command1";
     }
 
     void windows()
     {
-        QFETCH(QString, layout);
-        const QStringList part = layout.split('#').mid(layout.count('#') - 2);
-        const QString captions = layout.left(layout.size() - part.join('#').size() - 1);
+        QFETCH(QString, title);
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, tabOrder);
+        QFETCH(QStringList, styled);
+        QFETCH(QString, pressed);
         start();
         m_form1->appendLog(QStringLiteral("Activated:\r\n12-24-2026 5551234567\r\n"));
         QWidget* form = window(QTest::currentDataTag());
+        QCOMPARE(form->windowTitle(), title);
         QStringList shown;
-        for (const QString& pair : captions.split('|')) {
-            const QString name = pair.section('=', 0, 0);
-            const QWidget* control = name.isEmpty() ? form : form->findChild<QWidget*>(name);
+        for (const QString& pair : captions) {
+            const QString name = pair.left(pair.indexOf('='));
+            const QWidget* control = form->findChild<QWidget*>(name);
             const char* text = control->inherits("QPlainTextEdit") ? "plainText" : "text";
-            shown << name + '='
-                    + control->property(name.isEmpty() ? "windowTitle" : text).toString();
+            shown << name + '=' + control->property(text).toString();
         }
-        QCOMPARE(shown.join('|'), captions);
+        QCOMPARE(shown, captions);
 
-        const QStringList order = part[0].split(' ', Qt::SkipEmptyParts);
-        for (const QString& name : order)
+        for (const QString& name : tabOrder)
             form->findChild<QWidget*>(name)->setEnabled(true);
-        form->findChild<QWidget*>(order[0])->setFocus();
+        form->findChild<QWidget*>(tabOrder[0])->setFocus();
         QStringList walked;
-        for (int i = 0; i <= order.size(); ++i) {
+        for (int i = 0; i <= tabOrder.size(); ++i) {
             QWidget* focused = QApplication::focusWidget();
             QTest::keyClick(focused, Qt::Key_Tab);
             walked << (focused->parentWidget()->isWindow() ? focused : focused->parentWidget())
                           ->objectName();
         }
-        QCOMPARE(walked, order + order.mid(0, 1));
+        QCOMPARE(walked, tabOrder + tabOrder.mid(0, 1));
 
         // Qt can report a bold face and still draw regular outlines, so only the drawing tells.
-        for (const QString& name : part[1].split(' ', Qt::SkipEmptyParts)) {
-            auto* styled = form->findChild<QWidget*>(QString(name).remove('_'));
-            const int styledInk = ink(styled);
-            QFont plain = styled->font();
+        for (const QString& name : styled) {
+            auto* control = form->findChild<QWidget*>(QString(name).remove('_'));
+            const int styledInk = ink(control);
+            QFont plain = control->font();
             name.startsWith('_') ? plain.setUnderline(false) : plain.setBold(false);
-            styled->setFont(plain);
-            QVERIFY2(styledInk * 10 > ink(styled) * 12, qPrintable(name));
+            control->setFont(plain);
+            QVERIFY2(styledInk * 10 > ink(control) * 12, qPrintable(name));
         }
 
         for (int key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space }) {
-            auto* button = window(QTest::currentDataTag())->findChild<QPushButton*>(part[2]);
+            auto* button = window(QTest::currentDataTag())->findChild<QPushButton*>(pressed);
             button->setEnabled(true);
             button->setFocus();
             QSignalSpy clicks(button, &QPushButton::clicked);
