@@ -1,3 +1,5 @@
+#include "support/TestApp.h"
+
 #include <QtTest>
 
 namespace {
@@ -26,7 +28,8 @@ class TestProgram : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
+    // The program's folder, with the files shipped with it.
+    TestApp m_folder;
     QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
     Child m_xvfb, m_windowManager, m_modem, m_program;
 
@@ -96,26 +99,21 @@ private slots:
     // Activate with Alt+A, one call, Save log with Alt+S, the window closed with Alt+F4.
     void takesACall_savesTheLog_endsWhenClosed()
     {
-        QVERIFY(QFile::copy(HALVOREN_BINARY_DIR "/halvoren", m_dir.filePath("halvoren")));
-        for (const char* asset : { "blank.bmp", "fail.wav", "readme.txt" })
-            QVERIFY(QFile::copy(HALVOREN_ASSETS_DIR "/" + QString(asset), m_dir.filePath(asset)));
-        QFile settings(m_dir.filePath("cconfig.ini")), book(m_dir.filePath("phone.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly) && book.open(QIODevice::WriteOnly));
-        settings.write("com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n");
-        book.write(QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5));
-        settings.close();
-        book.close();
+        QVERIFY(QFile::copy(HALVOREN_BINARY_DIR "/halvoren", m_folder.path("halvoren")));
+        // "com1:", "AT+VCID=1", "False", "False", and five empty entries.
+        m_folder.writeSettings();
+        m_folder.writeEmptyPhoneBook();
 
         m_modem.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_modem.start(HALVOREN_BINARY_DIR "/modem-sim",
-            { "--link", m_dir.filePath("ports/com1"), "--ring-interval", "500", "--rings", "2",
+            { "--link", m_folder.path("ports/com1"), "--ring-interval", "500", "--rings", "2",
                 "--cid-delay", "600" });
         QVERIFY(m_modem.waitForReadyRead(10000) && m_modem.readLine().startsWith("ready "));
 
         m_program.setProcessEnvironment(m_env);
-        m_program.setWorkingDirectory(m_dir.path());
+        m_program.setWorkingDirectory(m_folder.dir());
         m_program.setProcessChannelMode(QProcess::ForwardedChannels);
-        m_program.start(m_dir.filePath("halvoren"), {});
+        m_program.start(m_folder.path("halvoren"), {});
         const QString window
             = xdotool({ "search", "--sync", "--onlyvisible", "--name", kTitle }).section('\n', -1);
         QVERIFY(!window.isEmpty());
@@ -131,10 +129,8 @@ private slots:
         QVERIFY(titlesEndWith(
             window, { "Halvoren 1.5 timming out events", "Halvoren 1.5 waiting for calls" }));
         xdotool({ "key", "alt+s" });
-        QFile log(m_dir.filePath("ccalls.log"));
-        QTRY_VERIFY_WITH_TIMEOUT(log.exists(), 10000);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QByteArray saved = log.readAll();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_folder.path("ccalls.log")), 10000);
+        const QByteArray saved = m_folder.readFile("ccalls.log");
         QVERIFY2(saved.startsWith("Activated:\r\n") && saved.contains("NMBR = 5551234567\r\n")
                 && saved.contains("NAME = JOHN SMITH\r\n") && saved.contains("\r\n++++++++\r\n"),
             saved.constData());
