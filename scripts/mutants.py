@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Measures how many small faults the test suite catches.
 
-  scripts/mutants.py pick [--seed N] [--per-kind K] [--tree DIR] [--under SRC_FOLDER] > faults.tsv
-      Picks K faults of each kind at random (fixed seed) from the program's sources in DIR/src:
-      a comparison flipped, a number moved by one, a call dropped, a text changed. Numbers of
-      geometry, colours and fonts are left out: one twip or one shade makes no visible difference.
+  scripts/mutants.py pick [--count N] [--seed S] [--tree DIR] [--under SRC_FOLDER] > faults.tsv
+      Picks N faults at random from the program's sources in DIR/src, as many of each kind as
+      the others: a comparison flipped, a number moved by one, a call dropped, a text changed.
+      Numbers of geometry, colours and fonts are left out: one twip or one shade makes no visible
+      difference. Each pick draws a new sample unless --seed is given; the seed it used and the
+      sample's size go to standard error and into the list's first line, so a sample can be
+      drawn again.
 
   scripts/mutants.py run --faults faults.tsv --tree DIR --work WORKDIR [--label NAME]
       Copies DIR (without its build folders) to WORKDIR, builds it once, then for each fault puts
-      it into the copy, rebuilds, runs ctest and puts the line back. A fault is caught when ctest
-      fails. Prints one line per fault and a summary; writes WORKDIR/results.tsv.
+      it into the copy, rebuilds what the fault changes, runs ctest and puts the line back. A
+      fault is caught when ctest fails; ctest stops at the first failing test. Prints one line per fault and a summary; writes WORKDIR/results.tsv.
 
 The faults are found again by their line's text, so one list can be run on two versions of the
 program; a fault whose line is gone from a version is reported as such, not counted.
@@ -31,7 +34,9 @@ KINDS = ("comparison", "number", "call", "text")
 SKIP_LINE = re.compile(
     r"placeTwips|setClientSizeTwips|setGeometry|setFixedSize|QColor|QFont|AppFonts|setPointSize"
     r"|setObjectName|Controls::make|Controls::label|#include|#pragma|Q_OBJECT|static_assert"
-    r"|fonts/|\.ttf|setStretch|setLineWidth|setDocumentMargin|resize\(|move\(|\) (const )?= 0;"
+    r"|fonts/|\.ttf|setStretch|setLineWidth|setDocumentMargin|\) (const )?= 0;"
+    # A window's resize or move, not a list's resize, std::move or a container's remove.
+    r"|(?:^|[^\w:.])(?:resize|move)\(|->(?:resize|move)\("
     r"|throw RuntimeError")
 COMPARISONS = {" == ": " != ", " != ": " == ", " < ": " <= ", " <= ": " < ", " > ": " >= ",
                " >= ": " > "}
@@ -132,12 +137,22 @@ def pick(args):
                 original = lines[number - 1].rstrip("\n")
                 if mutated.strip() != code_part(original).strip():
                     pools[kind].append((rel, number, original, mutated))
-    rng = random.Random(args.seed)
+    seed = random.SystemRandom().randrange(1, 1 << 31) if args.seed is None else args.seed
+    rng = random.Random(seed)
+    # The kinds that take one more when the count does not divide by four.
+    extra = random.Random(-seed).sample(KINDS, args.count % len(KINDS))
+    picked = {}
+    for kind in KINDS:
+        wanted = args.count // len(KINDS) + (kind in extra)
+        picked[kind] = sorted(rng.sample(pools[kind], min(wanted, len(pools[kind]))))
+    size = sum(map(len, picked.values()))
+    summary = f"seed {seed}, {size} faults: " + ", ".join(
+        f"{len(picked[kind])} {kind} of {len(pools[kind])} places" for kind in KINDS)
+    sys.stderr.write(summary + "\n")
+    print("# " + summary)
     print("# kind\tfile\tline\toriginal\tfaulty")
     for kind in KINDS:
-        sys.stderr.write(f"{kind}: {len(pools[kind])} places, {args.per_kind} picked\n")
-        for rel, number, original, mutated in sorted(
-                rng.sample(pools[kind], min(args.per_kind, len(pools[kind])))):
+        for rel, number, original, mutated in picked[kind]:
             print("\t".join((kind, rel, str(number), original.strip(), mutated.strip())))
 
 
@@ -255,8 +270,8 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     sub = parser.add_subparsers(dest="command", required=True)
     p = sub.add_parser("pick")
-    p.add_argument("--seed", type=int, default=2026)
-    p.add_argument("--per-kind", type=int, default=25)
+    p.add_argument("--seed", type=int, help="draw the sample of this seed again")
+    p.add_argument("--count", type=int, default=100, help="faults in all, the kinds evenly")
     p.add_argument("--tree", default=".")
     p.add_argument("--under", default="src", help="only the sources in this folder, e.g. src/monitor")
     r = sub.add_parser("run")

@@ -169,98 +169,118 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // Per window: its caption and its controls' ("control=caption|..."); the order the Tab key
-    // walks with every control enabled (Save stays disabled in the editor, as leaving the wav box
-    // jumps to it; option buttons take the Tab key at the selected one); its bold controls, "_"
-    // for underlined; and a button that Return, Enter and Space press. Escape closes the window
-    // or leaves it open.
+    // Per window: its caption and its controls' ("control=caption"); the order the Tab key walks
+    // with every control enabled (Save stays disabled in the editor, as leaving the wav box jumps
+    // to it; option buttons take the Tab key at the selected one); its bold controls, "_" for
+    // underlined; a button that Return, Enter and Space press; and whether Escape closes it.
     void windows_data()
     {
-        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("tabOrder");
+        QTest::addColumn<QStringList>("styled");
+        QTest::addColumn<QString>("pressed");
         QTest::addColumn<bool>("escapeCloses");
-        QTest::newRow("Form1")
-            << "=Halvoren version 1.5|Command1=&Activate|Command8=Ph&onebook|Command2=&Clear "
-               "log|Command6=&Print log|Command5=&Save log|Command3=Co&nfig|Command4=&Help|"
-               "Command7=?|Label1[0]=Total Calls:|Label2[0]=0|Label1[1]=Total Blocked:|Label2[1]=0"
-               "#Command1 Command2 Command6 Command5 Command3 Command4 Command8 Text1 Command7"
-               "#Label1[0] Label2[0] Label1[1] Label2[1] Command7 Text1#Command2"
-            << false;
-        QTest::newRow("Form4") << "=About Halvoren 1.5|Command1=&OK|Label1=Halvoren 1.5|Label2[0]="
-                                  "Caller ID software for your V.90 modem|Label3=Shareware "
-                                  "version#Command1#_Label3#Command1"
+        QTest::newRow("Form1") << "Halvoren version 1.5"
+                               << QStringList { "Command1=&Activate", "Command8=Ph&onebook",
+                                      "Command2=&Clear log", "Command6=&Print log",
+                                      "Command5=&Save log", "Command3=Co&nfig", "Command4=&Help",
+                                      "Command7=?", "Label1[0]=Total Calls:", "Label2[0]=0",
+                                      "Label1[1]=Total Blocked:", "Label2[1]=0" }
+                               << QStringList { "Command1", "Command2", "Command6", "Command5",
+                                      "Command3", "Command4", "Command8", "Text1", "Command7" }
+                               << QStringList { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]",
+                                      "Command7", "Text1" }
+                               << "Command2" << false;
+        QTest::newRow("Form4") << "About Halvoren 1.5"
+                               << QStringList { "Command1=&OK", "Label1=Halvoren 1.5",
+                                      "Label2[0]=Caller ID software for your V.90 modem",
+                                      "Label3=Shareware version" }
+                               << QStringList { "Command1" } << QStringList { "_Label3" }
+                               << "Command1" << true;
+        QTest::newRow("Form2") << " Halvoren 1.5 configuration menu"
+                               << QStringList { "Command3=&Done", "Command1=Phonebook",
+                                      "Command2=&Cancel", "Command8=?", "Command7=&Save config",
+                                      "Command4=&Detect", "Label4=Modem Comm Port",
+                                      "Label3=Help Captions" }
+                               << QStringList { "Command4", "Command7", "Command8", "Command2",
+                                      "Combo1", "Command1", "Command3" }
+                               << QStringList { "Command4", "Command8", "Label4" } << "Command7"
                                << true;
-        QTest::newRow("Form2")
-            << "= Halvoren 1.5 configuration menu|Command3=&Done|Command1=Phonebook|Command2="
-               "&Cancel|Command8=?|Command7=&Save config|Command4=&Detect|Label4=Modem Comm "
-               "Port|Label3=Help Captions#Command4 Command7 Command8 Command2 Combo1 Command1 "
-               "Command3#Command4 Command8 Label4#Command7"
-            << true;
-        QTest::newRow("Form3") << "=Locate wav files|Command2=&Select|Command1=&Cancel|Label3="
-                                  "Directory:|Label2=Drive:|Label1=Filename:#File1 Drive1 "
-                                  "Command1 Dir1 Command2##Command2"
-                               << true;
+        QTest::newRow("Form3") << "Locate wav files"
+                               << QStringList { "Command2=&Select", "Command1=&Cancel",
+                                      "Label3=Directory:", "Label2=Drive:", "Label1=Filename:" }
+                               << QStringList { "File1", "Drive1", "Command1", "Dir1", "Command2" }
+                               << QStringList() << "Command2" << true;
         QTest::newRow("Phonebook")
-            << "=Phonebook|Command5=&Recorder|Label3=Preview:|Label5=Entry#1|Check1=Blocked "
-               "call|Label1=Phone Number:|Label6=Shows Picture:|Command9=...|Label2=Plays wav "
-               "file:|Command1=...|Check2=Auto Update|Check3=Enable Blocking|Command6=D&elete "
-               "entry|Command3=S&ave Phonebook|Command2=&Done#Command5 Text1 Text3 Text2 Command6 "
-               "Command2 Command9 Command1 Check1 VScroll1 Check2 Check3#Label5 Label1 Label6 "
-               "Label2 Command6#Command6"
+            << "Phonebook"
+            << QStringList { "Command5=&Recorder", "Label3=Preview:", "Label5=Entry#1",
+                   "Check1=Blocked call",
+                   "Label1=Phone Number:", "Label6=Shows Picture:", "Command9=...",
+                   "Label2=Plays wav file:", "Command1=...", "Check2=Auto Update",
+                   "Check3=Enable Blocking", "Command6=D&elete entry", "Command3=S&ave Phonebook",
+                   "Command2=&Done" }
+            << QStringList { "Command5", "Text1", "Text3", "Text2", "Command6", "Command2",
+                   "Command9", "Command1", "Check1", "VScroll1", "Check2", "Check3" }
+            << QStringList { "Label5", "Label1", "Label6", "Label2", "Command6" } << "Command6"
             << true;
         QTest::newRow("Fr")
-            << "=Halvoren program software agreement|Option1=I &Agree|Option2=I &Do Not "
-               "Agree|Option3=null|Command1=&Next >|Text1=WARNING By running this software you "
-               "agree to the \nfollowing:\n1.Neither the programmer, testing personnel nor "
-               "\nsoftware distributers are responsible for any problems \nthat may arise from "
-               "running it.\n2.You the user of this software may not modify the \nsoftware "
-               "product or re-distribute it in any modified \nform.\n#Option3 Command1##Command1"
-            << false;
+            << "Halvoren program software agreement"
+            << QStringList { "Option1=I &Agree", "Option2=I &Do Not Agree", "Option3=null",
+                   "Command1=&Next >",
+                   "Text1=WARNING By running this software you agree to the \nfollowing:\n"
+                   "1.Neither the programmer, testing personnel nor \nsoftware distributers are "
+                   "responsible for any problems \nthat may arise from running it.\n2.You the "
+                   "user of this software may not modify the \nsoftware product or re-distribute "
+                   "it in any modified \nform.\n" }
+            << QStringList { "Option3", "Command1" } << QStringList() << "Command1" << false;
     }
 
     void windows()
     {
-        QFETCH(QString, layout);
+        QFETCH(QString, title);
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, tabOrder);
+        QFETCH(QStringList, styled);
+        QFETCH(QString, pressed);
         QFETCH(bool, escapeCloses);
-        const QStringList part = layout.split('#').mid(layout.count('#') - 2);
-        const QString captions = layout.left(layout.size() - part.join('#').size() - 1);
         start();
         m_form1->appendLog(QStringLiteral("Activated:\r\n12-24-2026 5551234567\r\n"));
         QWidget* form = window(QTest::currentDataTag());
+        QCOMPARE(form->windowTitle(), title);
         QStringList shown;
-        for (const QString& pair : captions.split('|')) {
-            const QString name = pair.section('=', 0, 0);
-            const QWidget* control = name.isEmpty() ? form : form->findChild<QWidget*>(name);
+        for (const QString& pair : captions) {
+            const QString name = pair.left(pair.indexOf('='));
+            const QWidget* control = form->findChild<QWidget*>(name);
             const char* text = control->inherits("QPlainTextEdit") ? "plainText" : "text";
-            shown << name + '='
-                    + control->property(name.isEmpty() ? "windowTitle" : text).toString();
+            shown << name + '=' + control->property(text).toString();
         }
-        QCOMPARE(shown.join('|'), captions);
+        QCOMPARE(shown, captions);
 
-        const QStringList order = part[0].split(' ', Qt::SkipEmptyParts);
-        for (const QString& name : order)
+        for (const QString& name : tabOrder)
             form->findChild<QWidget*>(name)->setEnabled(true);
-        form->findChild<QWidget*>(order[0])->setFocus();
+        form->findChild<QWidget*>(tabOrder[0])->setFocus();
         QStringList walked;
-        for (int i = 0; i <= order.size(); ++i) {
+        for (int i = 0; i <= tabOrder.size(); ++i) {
             QWidget* focused = QApplication::focusWidget();
             QTest::keyClick(focused, Qt::Key_Tab);
             walked << (focused->parentWidget()->isWindow() ? focused : focused->parentWidget())
                           ->objectName();
         }
-        QCOMPARE(walked, order + order.mid(0, 1));
+        QCOMPARE(walked, tabOrder + tabOrder.mid(0, 1));
 
         // Qt can report a bold face and still draw regular outlines, so only the drawing tells.
-        for (const QString& name : part[1].split(' ', Qt::SkipEmptyParts)) {
-            auto* styled = form->findChild<QWidget*>(QString(name).remove('_'));
-            const int styledInk = ink(styled);
-            QFont plain = styled->font();
+        for (const QString& name : styled) {
+            auto* control = form->findChild<QWidget*>(QString(name).remove('_'));
+            const int styledInk = ink(control);
+            QFont plain = control->font();
             name.startsWith('_') ? plain.setUnderline(false) : plain.setBold(false);
-            styled->setFont(plain);
-            QVERIFY2(styledInk * 10 > ink(styled) * 12, qPrintable(name));
+            control->setFont(plain);
+            QVERIFY2(styledInk * 10 > ink(control) * 12, qPrintable(name));
         }
 
         for (int key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space }) {
-            auto* button = window(QTest::currentDataTag())->findChild<QPushButton*>(part[2]);
+            auto* button = window(QTest::currentDataTag())->findChild<QPushButton*>(pressed);
             button->setEnabled(true);
             button->setFocus();
             QSignalSpy clicks(button, &QPushButton::clicked);
@@ -275,41 +295,60 @@ private slots:
 
     // While the About box or the configuration window is open its opener looks as before, a
     // control the program disabled included, but takes no input and cannot be closed. Each row:
-    // opener, its button, the window opened, that window's closing button, and a button of the
-    // opener whose click would show.
+    // the opener, its button, the window it opens, that window's closing button, and a button
+    // of the opener whose click would show.
     void disabledWhileOpen_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("About box") << "Form1 Command7 Form4 Command1 Command2";
-        QTest::newRow("configuration window") << "Form1 Command3 Form2 Command3 Command2";
-        QTest::newRow("About from configuration") << "Form2 Command8 Form4 Command1 Command2";
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("opens");
+        QTest::addColumn<QString>("closer");
+        QTest::addColumn<QString>("inert");
+        QTest::newRow("About box") << "Form1"
+                                   << "Command7"
+                                   << "Form4"
+                                   << "Command1"
+                                   << "Command2";
+        QTest::newRow("configuration window") << "Form1"
+                                              << "Command3"
+                                              << "Form2"
+                                              << "Command3"
+                                              << "Command2";
+        QTest::newRow("About from configuration") << "Form2"
+                                                  << "Command8"
+                                                  << "Form4"
+                                                  << "Command1"
+                                                  << "Command2";
     }
 
     void disabledWhileOpen()
     {
-        QFETCH(QString, path);
-        const QStringList names = path.split(' ');
+        QFETCH(QString, from);
+        QFETCH(QString, button);
+        QFETCH(QString, opens);
+        QFETCH(QString, closer);
+        QFETCH(QString, inert);
         start();
-        QWidget* opener = window(names[0]);
+        QWidget* opener = window(from);
         // As the monitor leaves it.
         m_form1->Command8->setEnabled(false);
         m_form1->appendLog(QStringLiteral("RING\r\n"));
-        opener->findChild<QPushButton*>(names[1])->setFocus();
+        opener->findChild<QPushButton*>(button)->setFocus();
         const QImage before = opener->grab().toImage();
-        QTest::mouseClick(opener->findChild<QPushButton*>(names[1]), Qt::LeftButton);
-        QWidget* opened = names[2] == "Form4" ? static_cast<QWidget*>(forms().loadedForm4())
-                                              : forms().loadedForm2();
+        QTest::mouseClick(opener->findChild<QPushButton*>(button), Qt::LeftButton);
+        QWidget* opened = opens == "Form4" ? static_cast<QWidget*>(forms().loadedForm4())
+                                           : forms().loadedForm2();
         QVERIFY(opened && QTest::qWaitForWindowActive(opened));
-        QTest::mouseClick(opener->findChild<QPushButton*>(names[4]), Qt::LeftButton);
+        QTest::mouseClick(opener->findChild<QPushButton*>(inert), Qt::LeftButton);
         opener->close();
         QVERIFY(opener->isVisible() && ends() == 0);
         QCOMPARE(opener->grab().toImage(), before);
 
-        QTest::mouseClick(opened->findChild<QPushButton*>(names[3]), Qt::LeftButton);
+        QTest::mouseClick(opened->findChild<QPushButton*>(closer), Qt::LeftButton);
         QVERIFY(!opened->isVisible() && !forms().loadedForm4() && !m_form1->Command8->isEnabled());
         // Taking input again: "&Clear log" clears, "&Cancel" unloads; closing the main window
         // ends the program.
-        QTest::mouseClick(opener->findChild<QPushButton*>(names[4]), Qt::LeftButton);
+        QTest::mouseClick(opener->findChild<QPushButton*>(inert), Qt::LeftButton);
         QVERIFY(m_form1->logText().isEmpty() || !forms().loadedForm2());
         m_form1->close();
         QCOMPARE(ends(), 1);
@@ -539,53 +578,65 @@ private slots:
         QVERIFY(boxes[0]->width() >= title.horizontalAdvance("Halvoren 1.5") + 4 * title.height());
     }
 
-    // The editor's event rules and number check, with real message boxes, as "book>actions>
-    // after>view": the phone book before and after ("TWO" two entries, "REFUSED" the same with
-    // the first number emptied), and what the editor shows: message boxes, entry caption,
-    // focused control, Save enabled, the settings when written; or "unloaded" after a save,
-    // whose "phone.ini" reads back the same.
+    // The editor's event rules and number check, with real message boxes: the phone book before
+    // and after the actions, the message boxes shown, and what the editor shows then: the entry,
+    // the focused control, the two settings as written; entry 0 when a save unloaded the editor.
+    // Save stays enabled, and "phone.ini" reads back as the book before, or after a save.
     void edit_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("digits")
-            << "TWO>Text1=5551234 tab>5551234|N||/w1.wav;2|B||/w2>0 Entry#1 Text3 1";
-        QTest::newRow("empty number") << "TWO>Text1= tab>REFUSED>0 Entry#1 Text3 1";
-        QTest::newRow("dash, click") << "TWO>Text1=555-1234 Text2=>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("second refusal")
-            << "TWO>Text1=12a tab Text1=34b tab>REFUSED>2 Entry#1 Text1 1";
-        QTest::newRow("scroll arrow") << "TWO>Text1=12a down>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("Alt+A") << "TWO>Text1=5551234abc alt:a>REFUSED>1 Entry#1 Text1 1";
-        QTest::newRow("Alt+D, Alt+E")
-            << "TWO>Text1=12a alt:d Text1=34b alt:e>REFUSED>2 Entry#1 Text1 1";
-        QTest::newRow("Delete after")
-            << "TWO>Text1=12a press:Command6 Command6>|||;2|B||/w2>1 Entry#1 Command6 1";
-        QTest::newRow("Alt+A saves")
-            << "TWO>Text1=5551234 alt:a>5551234|N||/w1.wav;2|B||/w2>unloaded";
-        QTest::newRow("wav box to Save")
-            << "TWO>Text2=/w.wav tab>1|N||/w.wav;2|B||/w2>0 Entry#1 Command3 1";
-        QTest::newRow("wav enables Save") << ">Text2=/w.wav Command3>|||/w.wav>unloaded";
-        QTest::newRow("B to empty mark") << "1|B||;2|||>up down>1|B||;2|N||>0 Entry#2 VScroll1 1";
-        QTest::newRow("dragged past")
-            << "1|N||;|N|/p|/w;3|N||>drag:3>1|N||;|N|/p|/w;3|N||>0 Entry#3 Command5 1";
-        QTest::newRow("no number, no paths")
-            << "1|N||;|N|/p|/w>down>1|N||;|N||>0 Entry#2 VScroll1 1";
-        QTest::newRow("stops at 5") << "TWO>down:7>TWO;|N||>0 Entry#5 VScroll1 1";
-        QTest::newRow("delete entry 3")
-            << "1|B|/p|/w;2|||;3|B|/p|/w;4|||;5|B|/p|/w>down:2 Command6 "
-               "Command3>1|B|/p|/w;2|N||;|||;4|||;5|B|/p|/w>unloaded";
-        QTest::newRow("Auto Update") << "TWO>Check2>TWO>0 Entry#1 Check2 1 True False";
-        QTest::newRow("Enable Blocking")
-            << "TWO>Check3 Check1>1|B||/w1.wav;2|B||/w2>0 Entry#1 Check1 1 False True";
-        QTest::newRow("blocking off") << "TWO>Check3 Check3 Check1>TWO>0 Entry#1 Check3 1";
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("settings");
+        const QString two = "1|N||/w1.wav;2|B||/w2", refused = "|N||/w1.wav;2|B||/w2";
+        const auto row = [](const char* name, const QString& book, const QStringList& actions,
+                             const QString& after, int refusals, int entry,
+                             const QString& focused = {}, const QString& settings = "False False") {
+            QTest::newRow(name) << book << actions << after << refusals << entry << focused
+                                << settings;
+        };
+        row("digits", two, { "Text1=5551234", "tab" }, "5551234|N||/w1.wav;2|B||/w2", 0, 1,
+            "Text3");
+        row("empty number", two, { "Text1=", "tab" }, refused, 0, 1, "Text3");
+        row("dash, click", two, { "Text1=555-1234", "Text2=" }, refused, 1, 1, "Text1");
+        row("second refusal", two, { "Text1=12a", "tab", "Text1=34b", "tab" }, refused, 2, 1,
+            "Text1");
+        row("scroll arrow", two, { "Text1=12a", "down" }, refused, 1, 1, "Text1");
+        row("Alt+A", two, { "Text1=5551234abc", "alt:a" }, refused, 1, 1, "Text1");
+        row("Alt+D, Alt+E", two, { "Text1=12a", "alt:d", "Text1=34b", "alt:e" }, refused, 2, 1,
+            "Text1");
+        row("Delete after", two, { "Text1=12a", "press:Command6", "Command6" }, "|||;2|B||/w2", 1,
+            1, "Command6");
+        row("Alt+A saves", two, { "Text1=5551234", "alt:a" }, "5551234|N||/w1.wav;2|B||/w2", 0, 0);
+        row("wav box to Save", two, { "Text2=/w.wav", "tab" }, "1|N||/w.wav;2|B||/w2", 0, 1,
+            "Command3");
+        row("wav enables Save", "", { "Text2=/w.wav", "Command3" }, "|||/w.wav", 0, 0);
+        row("B to empty mark", "1|B||;2|||", { "up", "down" }, "1|B||;2|N||", 0, 2, "VScroll1");
+        row("dragged past", "1|N||;|N|/p|/w;3|N||", { "drag:3" }, "1|N||;|N|/p|/w;3|N||", 0, 3,
+            "Command5");
+        row("no number, no paths", "1|N||;|N|/p|/w", { "down" }, "1|N||;|N||", 0, 2, "VScroll1");
+        row("stops at 5", two, { "down:7" }, two + ";|N||", 0, 5, "VScroll1");
+        row("delete entry 3", "1|B|/p|/w;2|||;3|B|/p|/w;4|||;5|B|/p|/w",
+            { "down:2", "Command6", "Command3" }, "1|B|/p|/w;2|N||;|||;4|||;5|B|/p|/w", 0, 0);
+        row("Auto Update", two, { "Check2" }, two, 0, 1, "Check2", "True False");
+        row("Enable Blocking", two, { "Check3", "Check1" }, "1|B||/w1.wav;2|B||/w2", 0, 1, "Check1",
+            "False True");
+        row("blocking off", two, { "Check3", "Check3", "Check1" }, two, 0, 1, "Check3");
     }
 
     void edit()
     {
-        QFETCH(QString, row);
-        const QStringList part = row.replace("TWO", "1|N||/w1.wav;2|B||/w2")
-                                     .replace("REFUSED", "|N||/w1.wav;2|B||/w2")
-                                     .split('>');
-        start(part[0]);
+        QFETCH(QString, book);
+        QFETCH(QStringList, actions);
+        QFETCH(QString, after);
+        QFETCH(int, refusals);
+        QFETCH(int, entry);
+        QFETCH(QString, focused);
+        QFETCH(QString, settings);
+        start(book);
         messages().real = true;
         QStringList boxes;
         const auto pressReturn = [&](QMessageBox& box) {
@@ -595,49 +646,61 @@ private slots:
         };
         ModalAnswer<QMessageBox> answer(pressReturn, 5);
         window("Phonebook");
-        for (const QString& action : part[1].split(' ', Qt::SkipEmptyParts))
+        for (const QString& action : actions)
             act(action);
-        QVERIFY(
-            boxes.count("Halvoren 1.5: Phone numbers are suppose to be numbers.") == boxes.size());
-        QCOMPARE(entries(state().Book), part[2]);
-        QString shown = "unloaded";
-        if (forms().loadedPhonebook() && QTest::qWaitForWindowActive(&forms().phonebook())) {
+        QCOMPARE(boxes.count("Halvoren 1.5: Phone numbers are suppose to be numbers."), refusals);
+        QCOMPARE(boxes.size(), refusals);
+        QCOMPARE(entries(state().Book), after);
+        if (entry == 0) {
+            QVERIFY(!forms().loadedPhonebook());
+        } else {
+            QVERIFY(forms().loadedPhonebook() && QTest::qWaitForWindowActive(&forms().phonebook()));
             const QWidget* focus = QApplication::focusWidget();
-            const QString settings = QString(m_app->readFile("cconfig.ini")).section("\r\n", 2, 3);
-            shown = QString("%1 %2 %3 %4 %5")
-                        .arg(boxes.size())
-                        .arg(c<QLabel>("Label5")->text(), focus ? focus->objectName() : "none")
-                        .arg(c<QPushButton>("Command3")->isEnabled())
-                        .arg(QString(settings).replace("\r\n", " ").remove("False False"))
-                        .trimmed();
+            QCOMPARE(c<QLabel>("Label5")->text(), QStringLiteral("Entry#%1").arg(entry));
+            QCOMPARE(focus ? focus->objectName() : "none", focused);
+            QVERIFY(c<QPushButton>("Command3")->isEnabled());
+            QCOMPARE(
+                QString(m_app->readFile("cconfig.ini")).section("\r\n", 2, 3).replace("\r\n", " "),
+                settings);
         }
-        QCOMPARE(shown, part[3]);
         AppState reloaded;
         reloaded.AppPath = m_app->dir();
         DataStore(reloaded).LoadPhoneBook();
-        QCOMPARE(entries(reloaded.Book), shown == "unloaded" ? part[2] : part[0]);
+        QCOMPARE(entries(reloaded.Book), entry == 0 ? after : book);
     }
 
-    // The locator from the editor's "..." buttons as "button>steps>wav picture save": a step
-    // clicks a file, double-clicks the last one or the folder "sub", or presses "select" or
-    // "cancel"; then the entry's paths and Save enabled. It opens in the folder of the entry's
-    // wav ("~"), or in the data folder ("@") for a picture whose folder is gone.
+    // The locator from one of the editor's "..." buttons: each step clicks a file, double-clicks
+    // the last one or the folder "sub", or presses "select" or "cancel"; then the entry's paths
+    // and whether Save is enabled. It opens in the folder of the entry's wav ("~"), or in the
+    // data folder ("@") for a picture whose folder is gone.
     void locate_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("wav, double-click") << "Command1>B.WAV>~/B.WAV /gone/p.bmp 1";
-        QTest::newRow("picture, double-click") << "Command9>d.jpg>~/w.wav @/d.jpg 0";
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("wav");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<bool>("saveEnabled");
+        QTest::newRow("wav, double-click") << "Command1" << QStringList { "B.WAV" } << "~/B.WAV"
+                                           << "/gone/p.bmp" << true;
+        QTest::newRow("picture, double-click") << "Command9" << QStringList { "d.jpg" } << "~/w.wav"
+                                               << "@/d.jpg" << false;
         QTest::newRow("wav, Select")
-            << "Command1>select sub f.wav select>~/sub/f.wav /gone/p.bmp 1";
-        QTest::newRow("picture, Select") << "Command9>c.bmp select>~/w.wav @/c.bmp 0";
-        QTest::newRow("Cancel") << "Command9>c.bmp cancel>~/w.wav /gone/p.bmp 0";
+            << "Command1" << QStringList { "select", "sub", "f.wav", "select" } << "~/sub/f.wav"
+            << "/gone/p.bmp" << true;
+        QTest::newRow("picture, Select")
+            << "Command9" << QStringList { "c.bmp", "select" } << "~/w.wav"
+            << "@/c.bmp" << false;
+        QTest::newRow("Cancel") << "Command9" << QStringList { "c.bmp", "cancel" } << "~/w.wav"
+                                << "/gone/p.bmp" << false;
     }
 
     void locate()
     {
-        QFETCH(QString, row);
-        const QStringList part
-            = row.replace("~", m_tree.path()).replace("@", m_app->dir()).split('>');
+        QFETCH(QString, opener);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, wav);
+        QFETCH(QString, picture);
+        QFETCH(bool, saveEnabled);
         // The wav's folder exists, the picture's does not: that locator opens in the data folder.
         for (const char* name : { "c.bmp", "d.jpg" })
             QVERIFY(QFile(m_app->path(name)).open(QIODevice::WriteOnly));
@@ -652,7 +715,7 @@ private slots:
             for (const QListWidgetItem* file :
                 form3.findChild<QListWidget*>("File1")->findItems("", Qt::MatchContains))
                 seen << file->text();
-            for (const QString& step : part[1].split(' ')) {
+            for (const QString& step : steps) {
                 // Each step finds the window still open.
                 QVERIFY(form3.isVisible());
                 QWidget* button
@@ -662,17 +725,20 @@ private slots:
                 const QPoint at = list->visualItemRect(item.value(0)).center();
                 QTest::mouseClick(item.isEmpty() ? button : list->viewport(), Qt::LeftButton, {},
                     item.isEmpty() ? QPoint() : at);
-                if (!item.isEmpty() && (step == "sub" || part[1].endsWith(step)))
+                if (!item.isEmpty() && (step == "sub" || step == steps.last()))
                     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
             }
         });
-        QTest::mouseClick(c<QPushButton>(part[0]), Qt::LeftButton);
+        QTest::mouseClick(c<QPushButton>(opener), Qt::LeftButton);
         QCOMPARE(seen.join(' '),
-            part[0] == "Command1" ? "Locate wav files 1 a.wav B.WAV"
-                                  : "Locate picture files 1 blank.bmp c.bmp d.jpg");
-        QCOMPARE(state().Book.WavFile(1) + ' ' + state().Book.PictureFile(1) + ' '
-                + QString::number(c<QPushButton>("Command3")->isEnabled()),
-            part[2]);
+            opener == "Command1" ? "Locate wav files 1 a.wav B.WAV"
+                                 : "Locate picture files 1 blank.bmp c.bmp d.jpg");
+        const auto expanded = [this](QString path) {
+            return path.replace("~", m_tree.path()).replace("@", m_app->dir());
+        };
+        QCOMPARE(state().Book.WavFile(1), expanded(wav));
+        QCOMPARE(state().Book.PictureFile(1), expanded(picture));
+        QCOMPARE(c<QPushButton>("Command3")->isEnabled(), saveEnabled);
         QVERIFY(!forms().loadedForm3());
     }
 
@@ -693,9 +759,8 @@ private slots:
         m_app->writeEmptyPhoneBook();
         ScriptedPump pump;
         TestPlatform& test = m_app->platform();
-        Platform platform { [] { return std::make_unique<ScriptedSerialLink>(); }, pump,
-            test.sound, test.pictures, test.launcher, test.printer, test.messages, test.end,
-            m_app->dir(), 20 };
+        Platform platform { [] { return std::make_unique<ScriptedSerialLink>(); }, pump, test.sound,
+            test.pictures, test.launcher, test.printer, test.messages, test.end, m_app->dir(), 20 };
         Halvoren halvoren(platform);
         halvoren.start();
         Form2& form2 = halvoren.context().forms.form2();
@@ -756,27 +821,37 @@ private slots:
     }
 
     // Log view: the first and last line shown (-1 for either) after a line that wraps ("wrap")
-    // and 200 lines, scrolled to the end ("end") or to line 100 ("100"), then by keys, as
-    // "from|keys|first last".
+    // and 200 lines, scrolled to the end ("end") or to line 100 ("100"), then by keys.
     void logView_scrolls_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("scroll to end") << "end||-1 200";
-        QTest::newRow("scroll bar to line 100") << "100||100 -1";
-        QTest::newRow("Down Down Up") << "|Down, Down, Up|1 -1";
-        QTest::newRow("Page Down, Page Up") << "|PgDown, PgUp|0 -1";
-        QTest::newRow("Ctrl+End") << "|Ctrl+End|-1 200";
-        QTest::newRow("end, Ctrl+Home") << "end|Ctrl+Home|0 -1";
-        QTest::newRow("wrapped line") << "wrap||0 0";
-        QTest::newRow("Page Down in a wrapped line") << "wrap|PgDown|0 0";
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("scroll to end") << "end"
+                                       << "" << -1 << 200;
+        QTest::newRow("scroll bar to line 100") << "100"
+                                                << "" << 100 << -1;
+        QTest::newRow("Down Down Up") << ""
+                                      << "Down, Down, Up" << 1 << -1;
+        QTest::newRow("Page Down, Page Up") << ""
+                                            << "PgDown, PgUp" << 0 << -1;
+        QTest::newRow("Ctrl+End") << ""
+                                  << "Ctrl+End" << -1 << 200;
+        QTest::newRow("end, Ctrl+Home") << "end"
+                                        << "Ctrl+Home" << 0 << -1;
+        QTest::newRow("wrapped line") << "wrap"
+                                      << "" << 0 << 0;
+        QTest::newRow("Page Down in a wrapped line") << "wrap"
+                                                     << "PgDown" << 0 << 0;
     }
 
     void logView_scrolls()
     {
-        QFETCH(QString, row);
-        const QString from = row.section('|', 0, 0);
-        const int first = row.section('|', 2).section(' ', 0, 0).toInt();
-        const int last = row.section(' ', -1).toInt();
+        QFETCH(QString, from);
+        QFETCH(QString, keys);
+        QFETCH(int, first);
+        QFETCH(int, last);
         start();
         QString words;
         for (int i = 0; i < 120; ++i)
@@ -791,7 +866,7 @@ private slots:
             m_form1->showLogEnd();
         if (from.toInt())
             m_form1->Text1->verticalScrollBar()->setValue(from.toInt());
-        QTest::keySequence(m_form1->Text1, QKeySequence(row.section('|', 1, 1)));
+        QTest::keySequence(m_form1->Text1, QKeySequence(keys));
         const std::pair<int, int> shown = shownLines();
         QCOMPARE(shown.first, first < 0 ? shown.first : first);
         QCOMPARE(shown.second, last < 0 ? shown.second : last);
