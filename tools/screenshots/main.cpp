@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
             + QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(4));
 
     const QString folder = appDir.path();
-    QtPlatform qt(folder);
+    QtPlatform qt(AppFolders { folder, folder });
     Halvoren halvoren(qt.platform);
     halvoren.start();
     FormRegistry& forms = halvoren.context().forms;
