@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building, testing and running Halvoren need on Debian 12.
+# Installs what building, testing, packaging and running Halvoren need on Debian 12.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 sudo=""
@@ -8,4 +8,5 @@ $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends \
     cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-multimedia-dev \
     qt6-qpa-plugins xvfb xauth fonts-liberation2 fonts-wine poppler-utils \
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev \
+    dpkg-dev file lintian desktop-file-utils appstream x11-utils xdotool
