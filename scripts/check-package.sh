@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the packages and checks them as a user would meet them: lintian, the desktop entry and
-# the AppStream metadata; then installs the Debian package, starts the program as a fresh user
-# under Xvfb, once installed and once from the unpacked archive, checks where each writes, and
-# purges the package, which must leave none of its files behind. Needs root or sudo.
+# the AppStream metadata; then installs the Debian package and, as a fresh user under Xvfb, goes
+# through the first start (agree, Detect a simulated modem, Save config) once from the unpacked
+# archive and once installed, checking where each writes; last it purges the package, which must
+# leave none of its files behind. Needs root or sudo.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 started=$(date +%s)
@@ -42,33 +43,58 @@ user="hvcheck$$"
 $sudo useradd -m "$user"
 home=$(getent passwd "$user" | cut -d: -f6)
 
-# Starts a program as the user under Xvfb and waits until the agreement window shows.
-sees_agreement() {
-    as_user env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 timeout 40 xvfb-run -a sh -c '
-        "$1" >/dev/null 2>&1 &
-        xdotool search --sync --name "^Halvoren program software agreement$" >/dev/null
-        xwininfo -root -tree | grep -q "\"Halvoren program software agreement\""
-        status=$?
-        kill $!
-        exit $status' sh "$1"
+# A first start as the user under Xvfb, by key presses: the agreement window shows; agree; with
+# a simulated modem on port 1 of the data folder (linked once the program has made the folder),
+# Detect lists com1:, which is picked and saved.
+first_run() {
+    as_user env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 timeout 90 xvfb-run -a sh -c '
+        program=$1 data=$2 sim=$3
+        "$program" >/dev/null 2>&1 &
+        app=$!
+        trap "kill \$app \$sim_pid 2>/dev/null" EXIT
+        xdotool search --sync --onlyvisible --name "^Halvoren program software agreement\$" \
+            >/dev/null
+        xwininfo -root -tree | grep -q "\"Halvoren program software agreement\"" || exit 1
+        "$sim" --link "$data/ports/com1" --script "$HOME/hold-line" </dev/null \
+            >"$data/modem-sim.log" 2>&1 &
+        sim_pid=$!
+        xdotool sleep 0.5 key alt+a sleep 0.3 key alt+n
+        xdotool search --sync --onlyvisible --name "Halvoren 1.5 configuration menu" >/dev/null
+        xdotool sleep 0.5 key alt+d
+        for _ in $(seq 60); do
+            grep -q "^rx ATV1Q0" "$data/modem-sim.log" 2>/dev/null && break
+            sleep 0.5
+        done
+        sleep 8
+        xdotool key Down sleep 0.3 key alt+s
+        for _ in $(seq 20); do [ -e "$data/cconfig.ini" ] && break; sleep 0.5; done' sh "$@"
 }
+settings_saved() {
+    [ "$(as_user head -n 1 "$1/cconfig.ini" 2>/dev/null)" = $'com1:\r' ] \
+        || fail "no com1: saved in $1/cconfig.ini"
+    owner=$(stat -c %U "$1" "$1/cconfig.ini" | sort -u)
+    [ "$owner" = "$user" ] || fail "$1 or its cconfig.ini is owned by $owner"
+}
+as_user cp "$(dirname "$deb")/modem-sim" "$home/modem-sim"
+# Keeps the simulated modem running: it ends when its inputs do.
+as_user sh -c 'echo "wait 120000" >"$0"' "$home/hold-line"
 
 echo "== the archive, unpacked where the user can write"
-as_user mkdir "$home/portable"
-as_user tar -xzf "$archive" -C "$home/portable"
-portable=$(find "$home/portable" -name halvoren -type f)
-sees_agreement "$portable" || fail "the unpacked archive showed no agreement window"
+as_user tar -xzf "$archive" -C "$home"
+portable=$(dirname "$(find "$home" -mindepth 2 -maxdepth 2 -name halvoren -type f)")
+first_run "$portable/halvoren" "$portable" "$home/modem-sim" \
+    || fail "the unpacked archive showed no agreement window"
+settings_saved "$portable"
 [ ! -e "$home/.local/share/halvoren" ] || fail "the archive wrote into ~/.local/share/halvoren"
 
 echo "== installed, started as $user"
 touch "$work/marker"
 sleep 1
-sees_agreement halvoren || fail "the installed program showed no agreement window"
+first_run halvoren "$home/.local/share/halvoren" "$home/modem-sim" \
+    || fail "the installed program showed no agreement window"
 written=$(find /usr -newer "$work/marker" 2>/dev/null | head -n 5)
 [ -z "$written" ] || fail "written under /usr during the run: $written"
-[ -d "$home/.local/share/halvoren" ] || fail "no $home/.local/share/halvoren"
-owner=$(stat -c %U "$home/.local/share/halvoren")
-[ "$owner" = "$user" ] || fail "$home/.local/share/halvoren is owned by $owner"
+settings_saved "$home/.local/share/halvoren"
 
 echo "== purge"
 $sudo apt-get purge -y -qq halvoren >/dev/null
