@@ -45,8 +45,6 @@ private slots:
         row("in a bin folder of its own", "tools/bin", "tools/bin", "tools/bin", "tools/bin");
         row("installed", "usr/bin,usr/share/halvoren", "usr/bin", "home/.local/share/halvoren",
             "usr/share/halvoren");
-        row("installed, no ~/.local yet", "opt/x/bin,opt/x/share/halvoren,home", "opt/x/bin",
-            "home/.local/share/halvoren", "opt/x/share/halvoren");
     }
 
     void locate()
@@ -66,24 +64,6 @@ private slots:
         if (data.startsWith("home"))
             QVERIFY(std::filesystem::status(at(data).toStdString()).permissions()
                 == std::filesystem::perms::owner_all);
-    }
-
-    // A data folder the user already has is used as it is.
-    void locate_keepsTheUsersFolder()
-    {
-        QVERIFY(QDir().mkpath(at("usr/share/halvoren")) && QDir().mkpath(at("usr/bin")));
-        const QString data = at("home/.local/share/halvoren");
-        QVERIFY(QDir().mkpath(data));
-        QFile settings(data + "/cconfig.ini");
-        QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("com2:\r\n") == 7);
-        settings.close();
-        QFile::setPermissions(data,
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                | QFile::ExeOther);
-
-        QCOMPARE(AppFolders::locate(at("usr/bin")).dataFolder, data);
-        QCOMPARE(QFileInfo(data).permissions() & QFile::ReadOther, QFile::ReadOther);
-        QCOMPARE(QFileInfo(data + "/cconfig.ini").size(), 7);
     }
 
     // Installed, the program shows its icon and blank.bmp, opens readme.txt from the shared
