@@ -75,12 +75,14 @@ settings_saved() {
     owner=$(stat -c %U "$1" "$1/cconfig.ini" | sort -u)
     [ "$owner" = "$user" ] || fail "$1 or its cconfig.ini is owned by $owner"
 }
-as_user cp "$(dirname "$deb")/modem-sim" "$home/modem-sim"
+# Handed over, since the user may not read the checkout.
+$sudo install -o "$user" -g "$(id -gn "$user")" -m 755 "$(dirname "$deb")/modem-sim" "$home/"
+$sudo install -o "$user" -g "$(id -gn "$user")" -m 644 "$archive" "$home/"
 # Keeps the simulated modem running: it ends when its inputs do.
 as_user sh -c 'echo "wait 120000" >"$0"' "$home/hold-line"
 
 echo "== the archive, unpacked where the user can write"
-as_user tar -xzf "$archive" -C "$home"
+as_user tar -xzf "$home/$(basename "$archive")" -C "$home"
 portable=$(dirname "$(find "$home" -mindepth 2 -maxdepth 2 -name halvoren -type f)")
 first_run "$portable/halvoren" "$portable" "$home/modem-sim" \
     || fail "the unpacked archive showed no agreement window"
