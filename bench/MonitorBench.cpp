@@ -113,8 +113,8 @@ bool MonitorBench::start()
                                            m_link = link.get();
                                        return link;
                                    },
-        m_pump, m_sound, m_pictures, m_launcher, m_printer, m_messages, m_end, appDir,
-        m_timerIntervalMs });
+        m_pump, m_sound, m_pictures, m_launcher, m_printer, m_messages, m_end,
+        AppFolders { appDir, appDir }, m_timerIntervalMs });
     m_app = std::make_unique<Halvoren>(*m_platform);
     m_app->start();
     m_form1 = m_app->context().forms.loadedForm1();

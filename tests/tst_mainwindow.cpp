@@ -486,7 +486,8 @@ private slots:
         ScriptedPump pump;
         TestPlatform& test = m_app->platform();
         Platform platform { [] { return std::make_unique<ScriptedSerialLink>(); }, pump, test.sound,
-            test.pictures, test.launcher, test.printer, test.messages, test.end, m_app->dir(), 20 };
+            test.pictures, test.launcher, test.printer, test.messages, test.end,
+            AppFolders { m_app->dir(), m_app->dir() }, 20 };
         Halvoren halvoren(platform);
         halvoren.start();
         Form1& form1 = *halvoren.context().forms.loadedForm1();
@@ -760,7 +761,8 @@ private slots:
         ScriptedPump pump;
         TestPlatform& test = m_app->platform();
         Platform platform { [] { return std::make_unique<ScriptedSerialLink>(); }, pump, test.sound,
-            test.pictures, test.launcher, test.printer, test.messages, test.end, m_app->dir(), 20 };
+            test.pictures, test.launcher, test.printer, test.messages, test.end,
+            AppFolders { m_app->dir(), m_app->dir() }, 20 };
         Halvoren halvoren(platform);
         halvoren.start();
         Form2& form2 = halvoren.context().forms.form2();

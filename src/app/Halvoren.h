@@ -12,7 +12,7 @@ class Halvoren
 public:
     explicit Halvoren(Platform& platform);
 
-    // Loads the main window, whose load step is the program's start-up.
+    // Sets the program's icon and loads the main window, whose load step is the start-up.
     void start();
     // Closes whichever modem port is open; the program's end calls this.
     void closePorts();

@@ -7,13 +7,13 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // The window icons live in a static library, whose resources are not registered on their own.
-    Q_INIT_RESOURCE(assets);
     // The program ends only where it says so, never because its last window was hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     AppFonts::install();
+    // Wayland finds the icon and name through the desktop entry of this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(HALVOREN_APP_ID));
 
-    QtPlatform qt(QCoreApplication::applicationDirPath());
+    QtPlatform qt(AppFolders::locate(QCoreApplication::applicationDirPath()));
     Halvoren halvoren(qt.platform);
     qt.end.setPortCloser([&halvoren] { halvoren.closePorts(); });
     halvoren.start();

@@ -203,7 +203,7 @@ void CallMonitor::MonitorCalls()
         m_timerTicks = 0;
         m_view.setTimerEnabled(false);
         m_port.close();
-        m_view.showPicture(QDir(m_state.AppPath).filePath(QStringLiteral("blank.bmp")));
+        m_view.showPicture(QDir(m_state.ShippedPath).filePath(QStringLiteral("blank.bmp")));
         scrollToEnd(false);
     }
 }
@@ -349,7 +349,7 @@ void CallMonitor::AnnounceCall()
     if (m_announcementWav.isEmpty()) {
         // Spelling as users know it.
         m_view.appendLog(QStringLiteral("Above data has no assingnemt\r\n++++++++\r\n"));
-        m_announcementWav = QDir(m_state.AppPath).filePath(QStringLiteral("fail.wav"));
+        m_announcementWav = QDir(m_state.ShippedPath).filePath(QStringLiteral("fail.wav"));
     }
     m_sound.play(m_announcementWav);
     if (matched && !book.PictureFile(matched).isEmpty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include "AppFolders.h"
 
 #include <functional>
 #include <memory>
@@ -26,8 +26,7 @@ struct Platform
     LogPrinter& printer;
     MessageBoxes& messages;
     ProgramEnd& end;
-    // The folder the program was started from.
-    QString applicationDirectory;
+    AppFolders folders;
     // The Timer1 period of every window; tests shorten it.
     int timerIntervalMs = 500;
 };

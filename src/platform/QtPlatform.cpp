@@ -2,10 +2,8 @@
 
 #include "QtSerialLink.h"
 
-QtPlatform::QtPlatform(const QString& applicationDirectory)
-    : platform { [applicationDirectory] {
-                    return std::make_unique<QtSerialLink>(applicationDirectory);
-                },
-        pump, sound, pictures, launcher, printer, messages, end, applicationDirectory }
+QtPlatform::QtPlatform(const AppFolders& folders)
+    : platform { [data = folders.dataFolder] { return std::make_unique<QtSerialLink>(data); }, pump,
+        sound, pictures, launcher, printer, messages, end, folders }
 {
 }

@@ -10,11 +10,11 @@
 #include "QtSoundPlayer.h"
 
 // The program's real platform: the Qt implementation of every service, over serial ports
-// numbered for the given program folder.
+// numbered for the data folder.
 class QtPlatform
 {
 public:
-    explicit QtPlatform(const QString& applicationDirectory);
+    explicit QtPlatform(const AppFolders& folders);
 
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;

@@ -11,7 +11,10 @@ struct AppState
     // The caller-ID command that every settings writer saves, whatever CallerIdCommand holds.
     static inline const QString kSavedCallerIdCommand = QStringLiteral("AT+VCID=1");
 
+    // The data files' folder, and the folder of the files the program ships with; one and the
+    // same unless the program is installed.
     QString AppPath;
+    QString ShippedPath;
     QString CommPort;
     QString CallerIdCommand;
     bool AutoUpdate = false;

@@ -49,12 +49,13 @@ public:
 };
 
 // The call monitor over the recording view, a scripted port and a scripted pump; "com3:" and
-// "AT+VCID=1" configured, the program's folder "/app".
+// "AT+VCID=1" configured, the shipped files in "/app" and the data files elsewhere.
 struct MonitorRig
 {
     MonitorRig()
     {
-        state.AppPath = QStringLiteral("/app");
+        state.AppPath = QStringLiteral("/data");
+        state.ShippedPath = QStringLiteral("/app");
         state.CommPort = QStringLiteral("com3:");
         state.CallerIdCommand = QStringLiteral("AT+VCID=1");
     }

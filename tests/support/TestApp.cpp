@@ -7,7 +7,6 @@
 
 TestApp::TestApp(int timerIntervalMs)
 {
-    Q_INIT_RESOURCE(assets);
     for (const char* asset : { "blank.bmp", "fail.wav", "readme.txt" })
         QFile::copy(QStringLiteral(HALVOREN_ASSETS_DIR "/") + QLatin1String(asset),
                     m_dir.filePath(QLatin1String(asset)));

@@ -5,6 +5,6 @@
 TestPlatform::TestPlatform(const QString& appDir, int timerIntervalMs)
     : printer(appDir + "/printed.pdf")
     , platform { [appDir] { return std::make_unique<QtSerialLink>(appDir); }, pump, sound, pictures,
-        launcher, printer, messages, end, appDir, timerIntervalMs }
+        launcher, printer, messages, end, AppFolders { appDir, appDir }, timerIntervalMs }
 {
 }

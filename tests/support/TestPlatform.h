@@ -17,7 +17,7 @@ class TestPlatform
 public:
     explicit TestPlatform(const QString& appDir, int timerIntervalMs = 20);
 
-    QString printedPdf() const { return platform.applicationDirectory + "/printed.pdf"; }
+    QString printedPdf() const { return platform.folders.dataFolder + "/printed.pdf"; }
 
     RecordingMessageBoxes messages;
     RecordingSound sound;

@@ -43,7 +43,6 @@ bool save(QWidget& window, const QString& folder, const QString& name)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    Q_INIT_RESOURCE(assets);
     QApplication::setQuitOnLastWindowClosed(false);
     AppFonts::install();
     if (argc != 2) {
@@ -66,7 +65,7 @@ int main(int argc, char* argv[])
             + QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(4));
 
     const QString folder = appDir.path();
-    QtPlatform qt(folder);
+    QtPlatform qt(AppFolders { folder, folder });
     Halvoren halvoren(qt.platform);
     halvoren.start();
     FormRegistry& forms = halvoren.context().forms;

@@ -162,9 +162,10 @@ void Form1::createControls()
 void Form1::Form_Load()
 {
     AppState& state = m_context.state;
-    state.AppPath = m_context.platform.applicationDirectory;
+    state.AppPath = m_context.platform.folders.dataFolder;
+    state.ShippedPath = m_context.platform.folders.shippedFolder;
     // A missing or broken blank.bmp only leaves the picture box empty.
-    showPicture(QDir(state.AppPath).filePath(QStringLiteral("blank.bmp")));
+    showPicture(QDir(state.ShippedPath).filePath(QStringLiteral("blank.bmp")));
     Image1->setVisible(true);
     try {
         m_context.store.LoadSettings();
@@ -235,7 +236,7 @@ void Form1::Command3_Click()
 
 void Form1::Command4_Click()
 {
-    const QString readme = QDir(m_context.state.AppPath).filePath(QStringLiteral("readme.txt"));
+    const QString readme = QDir(m_context.state.ShippedPath).filePath(QStringLiteral("readme.txt"));
     const QString shownPath = QDir::toNativeSeparators(readme);
     MessageBoxes& messages = m_context.platform.messages;
     if (!QFileInfo(readme).isFile()) {
