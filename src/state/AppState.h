@@ -17,6 +17,8 @@ struct AppState
     bool AutoUpdate = false;
     bool BlockingEnabled = false;
     bool AgreementPending = false;
+    // The settings file was read at start-up or written in this session.
+    bool SettingsSaved = false;
     Int16 LogEntryCount;
     Int16 TotalCalls;
     QString ReceiveBuffer;

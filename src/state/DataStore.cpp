@@ -118,6 +118,7 @@ void DataStore::LoadSettings()
     const QString blockingEnabled = reader.next();
     m_state.AutoUpdate = autoUpdate == QLatin1String("True");
     m_state.BlockingEnabled = blockingEnabled == QLatin1String("True");
+    m_state.SettingsSaved = true;
 }
 
 bool DataStore::SaveSettings(const QString& portName)
@@ -127,7 +128,10 @@ bool DataStore::SaveSettings(const QString& portName)
     out.line(AppState::kSavedCallerIdCommand);
     out.line(boolText(m_state.AutoUpdate));
     out.line(boolText(m_state.BlockingEnabled));
-    return write(kSettingsFile, encoded(kSettingsFile, out.text()));
+    if (!write(kSettingsFile, encoded(kSettingsFile, out.text())))
+        return false;
+    m_state.SettingsSaved = true;
+    return true;
 }
 
 void DataStore::LoadPhoneBook()
