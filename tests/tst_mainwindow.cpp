@@ -21,6 +21,8 @@ namespace {
 const QString kPortsFound = "Done checking ports\r\nPlease select a port\r\nand save configuration";
 const QString kNoModem
     = "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue";
+const QString kNoModemKept
+    = "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept";
 
 // Dark pixels of a control as drawn: more for bold or underlined text.
 int ink(QWidget* control)
@@ -324,7 +326,7 @@ private slots:
         QTest::mouseClick(opener->findChild<QPushButton*>(names[4]), Qt::LeftButton);
         QVERIFY(m_form1->logText().isEmpty() || !forms().loadedForm2());
         m_form1->close();
-        QCOMPARE(ends(), 1);
+        QCOMPARE(m_app->platform().end.statuses, { 0 });
     }
 
     // Through the configuration window. The editor is owned by the window whose button opened
@@ -534,30 +536,35 @@ private slots:
         QVERIFY(!forms().loadedForm3());
     }
 
-    // A scan over a PortRack (see there) as "ports>listed>last port probed". The probe's wait
-    // sees a tick of Timer1 at every second pass, so it gives up at the fourth.
+    // A scan over a PortRack (see there) as "ports>listed>last port probed", in a configured
+    // session unless `firstRun`. The probe's wait sees a tick of Timer1 at every second pass, so
+    // it gives up at the fourth.
     void detection_data()
     {
         QTest::addColumn<QString>("row");
-        QTest::newRow("modem on 3 behind silent 1 and 2") << "1= 2= 3=ATV1Q0\r\r\nOK\r\n>com3:>6";
-        QTest::newRow("modem on 6 has 7 probed") << "6=OK\r\n 7=>com6:>7";
+        QTest::addColumn<bool>("firstRun");
+        QTest::newRow("modem on 3 behind silent 1 and 2")
+            << "1= 2= 3=ATV1Q0\r\r\nOK\r\n>com3:>6" << false;
+        QTest::newRow("modem on 6 has 7 probed") << "6=OK\r\n 7=>com6:>7" << false;
         QTest::newRow("answers on 6 and 7, 8 not probed")
-            << "6=OK\r\n 7=OK\r\n 8=OK\r\n>com6: com7:>7";
-        QTest::newRow("silent port after an answer") << "1=OK\r\n 2= 7=OK\r\n>com1:>6";
-        QTest::newRow("answer in three reads") << "4=O,K\r,\n>com4:>6";
-        QTest::newRow("a failing write") << "1=! 2=OK\r\n>com2:>6";
-        QTest::newRow("OK CR alone") << "2=OK\r>>6";
-        QTest::newRow("ok in lower case") << "2=ok\r\n>>6";
-        QTest::newRow("no port") << ">>6";
-        QTest::newRow("answer before the first tick") << "1=@1>com1:>6";
-        QTest::newRow("with the first tick") << "1=@2>com1:>6";
-        QTest::newRow("between the ticks") << "1=@3>com1:>6";
-        QTest::newRow("with the second tick") << "1=@4>>6";
+            << "6=OK\r\n 7=OK\r\n 8=OK\r\n>com6: com7:>7" << false;
+        QTest::newRow("silent port after an answer") << "1=OK\r\n 2= 7=OK\r\n>com1:>6" << false;
+        QTest::newRow("answer in three reads") << "4=O,K\r,\n>com4:>6" << false;
+        QTest::newRow("a failing write") << "1=! 2=OK\r\n>com2:>6" << false;
+        QTest::newRow("OK CR alone") << "2=OK\r>>6" << false;
+        QTest::newRow("ok in lower case") << "2=ok\r\n>>6" << false;
+        QTest::newRow("no port") << ">>6" << false;
+        QTest::newRow("no port on a first run") << ">>6" << true;
+        QTest::newRow("answer before the first tick") << "1=@1>com1:>6" << false;
+        QTest::newRow("with the first tick") << "1=@2>com1:>6" << false;
+        QTest::newRow("between the ticks") << "1=@3>com1:>6" << false;
+        QTest::newRow("with the second tick") << "1=@4>>6" << false;
     }
 
     void detection()
     {
         QFETCH(QString, row);
+        QFETCH(bool, firstRun);
         m_app->writeSettings();
         m_app->writeEmptyPhoneBook();
         ScriptedPump pump;
@@ -566,6 +573,7 @@ private slots:
             test.pictures, test.launcher, test.printer, test.messages, test.end, m_app->dir(), 20 };
         Halvoren halvoren(platform);
         halvoren.start();
+        halvoren.state().SettingsSaved = !firstRun;
         Form2& form2 = halvoren.context().forms.form2();
         form2.showModeless();
         auto& rack = static_cast<PortRack&>(*form2.MSComm0);
@@ -598,9 +606,15 @@ private slots:
         const bool found = !listed.isEmpty();
         const QString end
             = QString("|%1 %2 %3").arg(form2.Command7->isEnabled()).arg(ends()).arg(pauseTicks);
-        QCOMPARE(form2.Label3->text() + end, found ? kPortsFound + "|1 0 0" : kNoModem + "|0 1 4");
-        QVERIFY(
-            found ? form2.focusWidget() == form2.Combo1 : !halvoren.context().forms.loadedForm2());
+        QCOMPARE(form2.Label3->text() + end,
+            found         ? kPortsFound + "|1 0 0"
+                : firstRun ? kNoModem + "|0 1 4"
+                           : kNoModemKept + "|0 0 0");
+        QCOMPARE(test.end.statuses, firstRun ? QList<int> { 1 } : QList<int>());
+        QCOMPARE(halvoren.state().CommPort, "com1:");
+        QVERIFY(found ? form2.focusWidget() == form2.Combo1
+                      : firstRun
+                    != (halvoren.context().forms.loadedForm2() && form2.isFormEnabled()));
     }
 
     // Log view: what it holds and shows after `appends`, drawn and copied:

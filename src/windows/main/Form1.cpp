@@ -185,7 +185,7 @@ void Form1::takeFirstRunPath()
 void Form1::Form_Unload()
 {
     closePort();
-    m_context.platform.end.endNow();
+    m_context.platform.end.endNow(EXIT_SUCCESS);
 }
 
 void Form1::closePort()
@@ -400,10 +400,12 @@ void Form1::setTimerEnabled(bool enabled)
         Timer1->stop();
 }
 
-void Form1::showPortInUse()
+void Form1::showPortInUse(const QString& cause)
 {
-    m_context.platform.messages.showModal(
-        this, QStringLiteral("The modem port is currently in use."), MessageIcon::Exclamation);
+    const QString text = QStringLiteral("The modem port is currently in use.");
+    m_context.platform.messages.showModal(this,
+        cause.isEmpty() ? text : text + QStringLiteral("\n\n") + cause,
+        MessageIcon::Exclamation);
 }
 
 void Form1::showNotResponding()

@@ -60,7 +60,7 @@ public:
     bool showPicture(const QString& file) override;
     void clearPicture() override;
     void setTimerEnabled(bool enabled) override;
-    void showPortInUse() override;
+    void showPortInUse(const QString& cause) override;
     void showNotResponding() override;
 
     QPushButton* Command1 = nullptr;
