@@ -403,6 +403,24 @@ private slots:
         QVERIFY(!m_form1->Text1->isEnabled() && QApplication::focusWidget() == m_form1);
         QTest::keyClick(m_form1, Qt::Key_Tab);
         QVERIFY(m_form1->Text1->isEnabled());
+
+        // Without a viewer the readme shows, read-only, in a window of the program's own; without
+        // a recorder the message names the recorders tried.
+        m_app->platform().launcher.openerFails = true;
+        QTest::mouseClick(m_form1->Command4, Qt::LeftButton);
+        QPlainTextEdit* readme = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->windowTitle() == "readme.txt - Halvoren")
+                readme = qobject_cast<QPlainTextEdit*>(window);
+        }
+        QVERIFY(readme && readme->isReadOnly());
+        QCOMPARE(readme->toPlainText(), QString(m_app->readFile("readme.txt")).remove('\r'));
+        readme->close();
+        m_app->platform().launcher.recorderStarts = false;
+        forms().phonebook().findChild<QPushButton*>("Command5")->click();
+        QCOMPARE(messages().texts.last(),
+            "No sound recorder could be started (tried rec-one, rec-two). Install a sound recorder "
+            "program to record wav files.");
     }
 
     // The editor's event rules and number check, with real message boxes, as "book>actions>

@@ -2,6 +2,7 @@
 
 #include "Form4.h"
 #include "LogBox.h"
+#include "ReadmeWindow.h"
 #include "RectangleShape.h"
 #include "platform/Launcher.h"
 #include "platform/LogPrinter.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -232,11 +234,18 @@ void Form1::Command4_Click()
     if (!QFileInfo(readme).isFile()) {
         messages.showLater(this, QStringLiteral("The help file %1 was not found.").arg(shownPath),
             MessageIcon::Exclamation);
-    } else if (!m_context.platform.launcher.openTextFile(readme)) {
-        messages.showLater(this,
-            QStringLiteral("No program could be started to show %1.").arg(shownPath),
-            MessageIcon::Exclamation);
+        return;
     }
+    const QPointer<Form1> self(this);
+    m_context.platform.launcher.openTextFile(readme, [self, readme] {
+        if (!self)
+            return;
+        if (!self->m_readme)
+            self->m_readme = new ReadmeWindow(readme);
+        self->m_readme->show();
+        self->m_readme->raise();
+        self->m_readme->activateWindow();
+    });
 }
 
 void Form1::Command5_Click()

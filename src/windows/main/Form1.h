@@ -4,6 +4,7 @@
 #include "monitor/MonitorView.h"
 #include "windows/Form.h"
 
+#include <QPointer>
 #include <memory>
 
 class LogBox;
@@ -11,6 +12,7 @@ class QLabel;
 class QMouseEvent;
 class QPushButton;
 class QTimer;
+class ReadmeWindow;
 class RectangleShape;
 class SerialLink;
 
@@ -89,6 +91,8 @@ private:
     void logFocusChanged();
 
     CallMonitor m_monitor;
+    // readme.txt in the program's own window, while that is open.
+    QPointer<ReadmeWindow> m_readme;
     // Set once a click has disabled the log box; the next focus change enables it again.
     bool m_logDisabledByClick = false;
 };
