@@ -45,14 +45,19 @@ QString entries(const PhoneBook& book)
     return all.join(';').remove(QRegularExpression("(^\\|\\|\\|)?(;\\|\\|\\|)*$"));
 }
 
-// Serial ports for detection, as "1= 2=! 3=O,K\r,\n 4=@3": port 1 is silent, writing to port 2
-// fails, port 3 answers in three reads, port 4 answers "OK" CR LF at the third pass of the wait;
-// other ports do not exist.
+// Serial ports for detection, as "1= 2=! 3=O,K\r,\n 4=@3 5=-": port 1 is silent, writing to port
+// 2 fails, port 3 answers in three reads, port 4 answers "OK" CR LF at the third pass of the wait,
+// the user may not open port 5; other ports do not exist.
 class PortRack : public ScriptedSerialLink
 {
 public:
     void open() override
     {
+        if (replies.value(commPort) == QStringList { "-" }) {
+            throw RuntimeError("Permission denied",
+                QString("Port %1 (/dev/ttyS%1): Permission denied.\nUse the group.").arg(commPort),
+                RuntimeError::Kind::PortNotPermitted);
+        }
         openFails = !replies.contains(commPort);
         unplugged = false;
         ScriptedSerialLink::open();
@@ -555,34 +560,47 @@ private slots:
     }
 
     // A scan over a PortRack (see there) as "ports>listed>last port probed", in a configured
-    // session unless `firstRun`. The probe's wait sees a tick of Timer1 at every second pass, so
-    // it gives up at the fourth.
+    // session unless `firstRun`; the lines the caption has after the usual three. The probe's
+    // wait sees a tick of Timer1 at every second pass, so it gives up at the fourth.
     void detection_data()
     {
         QTest::addColumn<QString>("row");
         QTest::addColumn<bool>("firstRun");
+        QTest::addColumn<QString>("more");
         QTest::newRow("modem on 3 behind silent 1 and 2")
-            << "1= 2= 3=ATV1Q0\r\r\nOK\r\n>com3:>6" << false;
-        QTest::newRow("modem on 6 has 7 probed") << "6=OK\r\n 7=>com6:>7" << false;
+            << "1= 2= 3=ATV1Q0\r\r\nOK\r\n>com3:>6" << false << QString();
+        QTest::newRow("modem on 6 has 7 probed") << "6=OK\r\n 7=>com6:>7" << false << QString();
         QTest::newRow("answers on 6 and 7, 8 not probed")
-            << "6=OK\r\n 7=OK\r\n 8=OK\r\n>com6: com7:>7" << false;
-        QTest::newRow("silent port after an answer") << "1=OK\r\n 2= 7=OK\r\n>com1:>6" << false;
-        QTest::newRow("answer in three reads") << "4=O,K\r,\n>com4:>6" << false;
-        QTest::newRow("a failing write") << "1=! 2=OK\r\n>com2:>6" << false;
-        QTest::newRow("OK CR alone") << "2=OK\r>>6" << false;
-        QTest::newRow("ok in lower case") << "2=ok\r\n>>6" << false;
-        QTest::newRow("no port") << ">>6" << false;
-        QTest::newRow("no port on a first run") << ">>6" << true;
-        QTest::newRow("answer before the first tick") << "1=@1>com1:>6" << false;
-        QTest::newRow("with the first tick") << "1=@2>com1:>6" << false;
-        QTest::newRow("between the ticks") << "1=@3>com1:>6" << false;
-        QTest::newRow("with the second tick") << "1=@4>>6" << false;
+            << "6=OK\r\n 7=OK\r\n 8=OK\r\n>com6: com7:>7" << false << QString();
+        QTest::newRow("silent port after an answer")
+            << "1=OK\r\n 2= 7=OK\r\n>com1:>6" << false << QString();
+        QTest::newRow("answer in three reads") << "4=O,K\r,\n>com4:>6" << false << QString();
+        QTest::newRow("a failing write") << "1=! 2=OK\r\n>com2:>6" << false << QString();
+        QTest::newRow("OK CR alone") << "2=OK\r>>6" << false << QString();
+        QTest::newRow("ok in lower case") << "2=ok\r\n>>6" << false << QString();
+        QTest::newRow("no port") << ">>6" << false << QString();
+        QTest::newRow("no port on a first run") << ">>6" << true << QString();
+        const QString dialout
+            = "\r\nJoin the group dialout: sudo usermod -aG dialout $USER, then log in again";
+        QTest::newRow("2 and 4 not permitted")
+            << "2=- 4=->>6" << false
+            << "\r\nPort 2 (/dev/ttyS2): Permission denied.\r\nPort 4 (/dev/ttyS4): Permission "
+               "denied."
+                + dialout;
+        QTest::newRow("not permitted on a first run")
+            << "5=->>6" << true << "\r\nPort 5 (/dev/ttyS5): Permission denied." + dialout;
+        QTest::newRow("not permitted, a modem found") << "1=- 3=OK\r\n>com3:>6" << false << "";
+        QTest::newRow("answer before the first tick") << "1=@1>com1:>6" << false << QString();
+        QTest::newRow("with the first tick") << "1=@2>com1:>6" << false << QString();
+        QTest::newRow("between the ticks") << "1=@3>com1:>6" << false << QString();
+        QTest::newRow("with the second tick") << "1=@4>>6" << false << QString();
     }
 
     void detection()
     {
         QFETCH(QString, row);
         QFETCH(bool, firstRun);
+        QFETCH(QString, more);
         m_app->writeSettings();
         m_app->writeEmptyPhoneBook();
         ScriptedPump pump;
@@ -605,7 +623,7 @@ private slots:
         pump.onYield = [&] {
             pass = rack.isOpen ? pass + 1 : 0;
             // The pause before the end: the window disabled, its message not greyed.
-            if (form2.Label3->text() == kNoModem && ++pauseTicks)
+            if (form2.Label3->text().startsWith(kNoModem) && ++pauseTicks)
                 QVERIFY(!form2.isFormEnabled() && form2.Label3->isEnabled());
             if (form2.Timer1->isActive() && (pass % 2 == 0 || pauseTicks))
                 form2.Timer1_Timer();
@@ -626,8 +644,8 @@ private slots:
             = QString("|%1 %2 %3").arg(form2.Command7->isEnabled()).arg(ends()).arg(pauseTicks);
         QCOMPARE(form2.Label3->text() + end,
             found         ? kPortsFound + "|1 0 0"
-                : firstRun ? kNoModem + "|0 1 4"
-                           : kNoModemKept + "|0 0 0");
+                : firstRun ? kNoModem + more + "|0 1 4"
+                           : kNoModemKept + more + "|0 0 0");
         QCOMPARE(test.end.statuses, firstRun ? QList<int> { 1 } : QList<int>());
         QCOMPARE(halvoren.state().CommPort, "com1:");
         QVERIFY(found ? form2.focusWidget() == form2.Combo1
