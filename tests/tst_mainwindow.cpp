@@ -1,5 +1,6 @@
 #include "app/Fr.h"
 #include "app/Halvoren.h"
+#include "platform/QtLauncher.h"
 #include "state/DataStore.h"
 #include "support/ModalAnswer.h"
 #include "support/ScriptedPump.h"
@@ -426,6 +427,42 @@ private slots:
         QCOMPARE(messages().texts.last(),
             "No sound recorder could be started (tried rec-one, rec-two). Install a sound recorder "
             "program to record wav files.");
+    }
+
+    // The real launcher opening the readme through an xdg-open of the test's own that exits with
+    // `status` (-1: no xdg-open at all). A failure is reported once.
+    void helpOpener_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("failures");
+        QTest::newRow("opened") << 0 << 0;
+        QTest::newRow("no viewer for the file") << 3 << 1;
+        QTest::newRow("no xdg-open") << -1 << 1;
+    }
+
+    void helpOpener()
+    {
+        QFETCH(int, status);
+        QFETCH(int, failures);
+        QTemporaryDir bin;
+        QFile opener(bin.filePath("xdg-open"));
+        if (status >= 0) {
+            QVERIFY(opener.open(QIODevice::WriteOnly));
+            opener.write(
+                QString("#!/bin/sh\necho \"$1\" > \"$0.args\"\nexit %1\n").arg(status).toUtf8());
+            opener.close();
+            QVERIFY(opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
+        int failed = 0;
+        QtLauncher().openTextFile("/app/readme.txt", [&failed] { ++failed; });
+        qputenv("PATH", path);
+        if (status >= 0) {
+            QTRY_COMPARE(QFile(opener.fileName() + ".args").size(), qint64(16));
+            QTest::qWait(200);
+        }
+        QTRY_COMPARE(failed, failures);
     }
 
     // The editor's event rules and number check, with real message boxes, as "book>actions>
