@@ -507,6 +507,17 @@ private slots:
         QVERIFY(
             rig.play(modem, { "waiting: call 5551234567 ANN FRIEND", "counters 1 0: Deactivate" }));
         QVERIFY(rig.log().contains("NMBR = 5551234567\r\nNAME = ANN FRIEND\r\n\r\n++++++++"));
+        // Configured by its Save config, the program keeps its port and runs on after a Detect
+        // that finds no modem.
+        modem.command("unplug");
+        answering.command("unplug");
+        QTest::mouseClick(rig.form1->Command3, Qt::LeftButton);
+        Form2& again = *rig.app.app().context().forms.loadedForm2();
+        again.Label3->clear();
+        QTest::mouseClick(again.Command4, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(again.Label3->text(),
+            "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept", 20000);
+        QVERIFY(again.isFormEnabled() && rig.app.app().state().CommPort == "com1:");
         QVERIFY(rig.app.platform().messages.texts.isEmpty());
         // Only the agreement's "I &Do Not Agree" ended the program, with status 0.
         QCOMPARE(rig.app.platform().end.statuses, { 0 });

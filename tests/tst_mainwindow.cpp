@@ -646,7 +646,9 @@ private slots:
             test.pictures, test.launcher, test.printer, test.messages, test.end, m_app->dir(), 20 };
         Halvoren halvoren(platform);
         halvoren.start();
-        halvoren.state().SettingsSaved = !firstRun;
+        // Started from its files; a first run has not read or written them yet.
+        if (firstRun)
+            halvoren.state().SettingsSaved = false;
         Form2& form2 = halvoren.context().forms.form2();
         form2.showModeless();
         auto& rack = static_cast<PortRack&>(*form2.MSComm0);
