@@ -403,6 +403,17 @@ private slots:
             sleeper.kill();
             QVERIFY(sleeper.waitForFinished());
         } else if (nodev) {
+            // Detect names the port it may not open, and how to be let in.
+            QTest::mouseClick(rig.form1->Command3, Qt::LeftButton);
+            Form2& form2 = *rig.app.app().context().forms.loadedForm2();
+            form2.Label3->clear();
+            QTest::mouseClick(form2.Command4, Qt::LeftButton);
+            QTRY_VERIFY(form2.Label3->text().startsWith("Done"));
+            QCOMPARE(form2.Label3->text(),
+                "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept\r\n"
+                "Port 1 (" + folder + "/modem): Permission denied.\r\nJoin the group dialout: sudo "
+                "usermod -aG dialout $USER, then log in again");
+            QTest::mouseClick(form2.Command3, Qt::LeftButton);
             QVERIFY(QFile::remove(link) && QFile::link(modem->device, link));
             QVERIFY(::umount2(qPrintable(folder), MNT_DETACH) == 0);
         } else {
