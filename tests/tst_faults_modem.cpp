@@ -365,9 +365,10 @@ private slots:
                 .join('|'),
             outcome);
         const QString told = rig.app.platform().messages.texts.join(' ').section("\n\n", 1);
-        const QString pts = modem->device.section('/', -1);
-        QVERIFY2(QRegularExpression("^" + QString(cause).replace("PTS", pts).replace("PID",
-            QString::number(holderPid)) + "$").match(told).hasMatch(), qPrintable(told));
+        const QString pattern = QString(cause)
+                                    .replace("PTS", modem->device.section('/', -1))
+                                    .replace("PID", QString::number(holderPid));
+        QVERIFY2(QRegularExpression("^" + pattern + "$").match(told).hasMatch(), qPrintable(told));
         const bool ends = outcome.contains("not responding");
         QCOMPARE(rig.app.platform().end.statuses, ends ? QList<int> { 1 } : QList<int>());
         // Afterwards the blank picture; ended with the window disabled, or standing by.
@@ -411,8 +412,10 @@ private slots:
             QTRY_VERIFY(form2.Label3->text().startsWith("Done"));
             QCOMPARE(form2.Label3->text(),
                 "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept\r\n"
-                "Port 1 (" + folder + "/modem): Permission denied.\r\nJoin the group dialout: sudo "
-                "usermod -aG dialout $USER, then log in again");
+                "Port 1 ("
+                    + folder
+                    + "/modem): Permission denied.\r\nJoin the group dialout: sudo "
+                      "usermod -aG dialout $USER, then log in again");
             QTest::mouseClick(form2.Command3, Qt::LeftButton);
             QVERIFY(QFile::remove(link) && QFile::link(modem->device, link));
             QVERIFY(::umount2(qPrintable(folder), MNT_DETACH) == 0);

@@ -682,14 +682,14 @@ private slots:
         const QString end
             = QString("|%1 %2 %3").arg(form2.Command7->isEnabled()).arg(ends()).arg(pauseTicks);
         QCOMPARE(form2.Label3->text() + end,
-            found         ? kPortsFound + "|1 0 0"
+            found          ? kPortsFound + "|1 0 0"
                 : firstRun ? kNoModem + more + "|0 1 4"
                            : kNoModemKept + more + "|0 0 0");
         QCOMPARE(test.end.statuses, firstRun ? QList<int> { 1 } : QList<int>());
         QCOMPARE(halvoren.state().CommPort, "com1:");
-        QVERIFY(found ? form2.focusWidget() == form2.Combo1
-                      : firstRun
-                    != (halvoren.context().forms.loadedForm2() && form2.isFormEnabled()));
+        QVERIFY(found
+                ? form2.focusWidget() == form2.Combo1
+                : firstRun != (halvoren.context().forms.loadedForm2() && form2.isFormEnabled()));
     }
 
     // Log view: what it holds and shows after `appends`, drawn and copied:

@@ -240,11 +240,14 @@ private slots:
         QTest::addColumn<int>("activationAt");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("com9: selects port 9") << "com9:" << false << 0 << 0 << 9 << 0 << "" << "";
+        QTest::newRow("com9: selects port 9") << "com9:" << false << 0 << 0 << 9 << 0 << ""
+                                              << "";
         QTest::newRow("com10: selects port 0, 32000 characters stay")
-            << "com10:" << false << 32000 << 0 << 0 << 32000 << "port in use" << "";
+            << "com10:" << false << 32000 << 0 << 0 << 32000 << "port in use"
+            << "";
         QTest::newRow("port in use, 32001 characters cleared")
-            << "com3:" << true << 32001 << 0 << 3 << 7 << "port in use" << "";
+            << "com3:" << true << 32001 << 0 << 3 << 7 << "port in use"
+            << "";
         QTest::newRow("no port") << "" << false << 0 << 0 << -1 << 0 << "port in use"
                                  << "No port is set.";
         QTest::newRow("not a digit") << "comX:" << false << 0 << 0 << -1 << 0 << "port in use"

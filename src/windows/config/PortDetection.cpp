@@ -149,8 +149,9 @@ void PortDetection::endWithNoModem()
             + permission);
         return;
     }
-    m_view.setHelpCaption(QStringLiteral(
-        "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue")
+    m_view.setHelpCaption(
+        QStringLiteral(
+            "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue")
         + permission);
     m_view.disableWindow();
     m_detectTicks = 0;

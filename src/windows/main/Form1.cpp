@@ -413,8 +413,7 @@ void Form1::showPortInUse(const QString& cause)
 {
     const QString text = QStringLiteral("The modem port is currently in use.");
     m_context.platform.messages.showModal(this,
-        cause.isEmpty() ? text : text + QStringLiteral("\n\n") + cause,
-        MessageIcon::Exclamation);
+        cause.isEmpty() ? text : text + QStringLiteral("\n\n") + cause, MessageIcon::Exclamation);
 }
 
 void Form1::showNotResponding()
