@@ -111,10 +111,10 @@ void QtSerialLink::open()
 
 QString QtSerialLink::noSuchPort() const
 {
-    const QString pinned = QDir(m_appPath).filePath(QStringLiteral("ports"));
 #ifdef Q_OS_WIN
     return QStringLiteral("There is no port %1.").arg(m_portNumber);
 #else
+    const QString pinned = QDir(m_appPath).filePath(QStringLiteral("ports"));
     if (m_portNumber < 1)
         return QStringLiteral("There is no port %1.").arg(m_portNumber);
     if (QFileInfo(pinned).isDir()) {
@@ -123,9 +123,21 @@ QString QtSerialLink::noSuchPort() const
             .arg(m_portNumber)
             .arg(QDir::toNativeSeparators(pinned));
     }
-    return QStringLiteral("There is no port %1: the system has fewer serial devices. The modem "
-                          "may be unplugged.")
-        .arg(m_portNumber);
+    return QStringLiteral("There is no port %1: the system has fewer serial devices.")
+               .arg(m_portNumber)
+        + movedNumbering();
+#endif
+}
+
+QString QtSerialLink::movedNumbering() const
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("\nThe modem may be unplugged.");
+#else
+    return QStringLiteral("\nThe modem may be unplugged, or the numbering moved: a link "
+                          "ports/com%1 in %2 pins a device to the number.")
+        .arg(m_portNumber)
+        .arg(QDir::toNativeSeparators(m_appPath));
 #endif
 }
 
@@ -135,11 +147,7 @@ QString QtSerialLink::openFailure(const QString& name, RuntimeError::Kind& kind)
         = QStringLiteral("Port %1 (%2): %3.").arg(m_portNumber).arg(name, m_port.errorString());
     switch (m_port.error()) {
     case QSerialPort::DeviceNotFoundError:
-        return reason
-            + QStringLiteral("\nThe modem may be unplugged, or the numbering moved: a link "
-                             "ports/com%1 in %2 pins a device to the number.")
-                  .arg(m_portNumber)
-                  .arg(QDir::toNativeSeparators(m_appPath));
+        return reason + movedNumbering();
     case QSerialPort::PermissionError:
         break;
     default:

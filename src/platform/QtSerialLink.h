@@ -22,6 +22,8 @@ public:
 
 private:
     QString noSuchPort() const;
+    // What to do about a port that is not there.
+    QString movedNumbering() const;
     QString openFailure(const QString& name, RuntimeError::Kind& kind) const;
     void goneAway();
     void failIfGone() const;
