@@ -48,6 +48,12 @@ QString blocked(const QString& number)
     return "Phone number:\r\n" + number + "\r\nWas blocked.\r\n+++++++\r\n";
 }
 
+QString firstLines(QStringList texts)
+{
+    static const QRegularExpression rest("\n.*", QRegularExpression::DotMatchesEverythingOption);
+    return texts.replaceInStrings(rest, QString()).join(' ');
+}
+
 QString withoutStamps(QString log)
 {
     return log.remove(QRegularExpression("\\d\\d-\\d\\d-\\d{4}\r\n\\d\\d:\\d\\d:\\d\\d\r\n"));
@@ -222,18 +228,24 @@ private slots:
 
     // Setup: "slow" ticks of 100 ms instead of 40 ms, so that a fault reaches the program within
     // each state; "auto" update; a port "held" by another program or on a "nodev" file system;
-    // else simulator options. Outcome: the log without its dates and times | the total at its
-    // highest, then the total and the blocked calls | sounds | Image1 while the ringing times out
-    // | messages | entry 3 of the book | caller-ID commands the modem took.
+    // a port "held" by another program (its lock taken in this process, or a "sleep" holding the
+    // line without a lock) or on a "nodev" file system; else simulator options. Outcome: the log
+    // without its dates and times | the total at its highest, then the total and the blocked
+    // calls | sounds | Image1 while the ringing times out | messages, first lines | entry 3 of the
+    // book | caller-ID commands the modem took. Cause: what the port message says after its first
+    // line (a pattern; PID the holder's, PTS the line's number).
     void calls_data()
     {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("cause");
         const auto row = [](const char* name, const char* setup, const QString& steps,
-                             const QString& log, const QString& rest) {
-            QTest::newRow(name) << setup << steps << kOn + log + rest;
+                             const QString& log, const QString& rest, const QString& cause = {}) {
+            QTest::newRow(name) << setup << steps << kOn + log + rest << cause;
         };
+        const QString gone = "Port 1 \\(/dev/pts/PTS\\) went away: the modem was unplugged or "
+                             "switched off\\.";
         const QString call = "waiting: call %1;settled: Deactivate";
         const QString lost = "|0 0 0||-|" + kPortInUse + "||0";
         const QString ring = "waiting: " + kRing + ";";
@@ -251,22 +263,32 @@ private slots:
         row("modem not answering the caller-ID command", "--vcid error", "", "",
             "|0 0 0||-|This modem is not responding to V90 caller ID commands.||1");
         row("modem unplugged, waiting for a ring", "slow", "waiting: unplug", kOff,
-            "|0 0 0||-|The modem port is currently in use.||1");
+            "|0 0 0||-|The modem port is currently in use.||1", gone);
         row("modem unplugged, ring seen", "slow", ring + "counters 1 0: unplug", kOff,
-            "|1 1 0||-|The modem port is currently in use.||1");
+            "|1 1 0||-|The modem port is currently in use.||1", gone);
         row("modem unplugged, collecting caller ID", "slow",
             ring + "ringing: send \\r\\nDATE = 0101\\r\\n;buffer DATE: unplug", kOff,
-            "|1 1 0||-|The modem port is currently in use.||1");
+            "|1 1 0||-|The modem port is currently in use.||1", gone);
         row("modem unplugged, pause after a blocked call", "slow",
             ring + "ringing: " + QString(kCid).replace("5559876543", "5550001111")
                 + ";counters 1 1: unplug",
             QString(kSent).replace("5559876543", "5550001111") + blocked("5550001111") + kOff,
-            "|1 1 1||-|The modem port is currently in use.||1");
+            "|1 1 1||-|The modem port is currently in use.||1", gone);
         row("modem unplugged, timing out", "slow",
             ring + "ringing: " + kCid + ";timing out: unplug", kSent + kNone + kOff,
-            "|1 1 0|fail.wav|129x104|The modem port is currently in use.||1");
-        row("port held by another program", "slow held", "", kOff, lost);
-        row("port permission denied", "slow nodev", "", kOff, lost);
+            "|1 1 0|fail.wav|129x104|The modem port is currently in use.||1",
+            "There is no port 1: .*/ports holds no com1\\. Link the modem's device there, e\\.g\\. "
+            "ln -s /dev/ttyACM0 .*/ports/com1\\.");
+        row("port held by another program", "slow held", "", kOff, lost,
+            "Port 1 \\(/dev/pts/PTS\\): Permission error while locking the device\\.\n"
+            "It is in use by tst_faults_mode \\(pid PID\\), which holds the lock file "
+            ".*/LCK\\.\\.pts_PTS\\.");
+        row("port held without a lock file", "slow sleep", "", kOff, lost,
+            "Port 1 \\(/dev/pts/PTS\\) is in use by sleep \\(pid PID\\)\\.");
+        row("port permission denied", "slow nodev", "", kOff, lost,
+            "Port 1 \\(.*/nodev/modem\\): Permission denied\\.\n"
+            "Your user may not open it\\. Add yourself to the group dialout: sudo usermod -aG "
+            "dialout \\$USER, then log in again\\.");
         // A double click: the second click comes while the first one is still at work.
         row("Deactivate and Activate in one go (double click)", "",
             ring + "ringing: " + kCid + ";timing out: double click;" + ring + "ringing: " + kCid
@@ -286,6 +308,7 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(QString, steps);
         QFETCH(QString, outcome);
+        QFETCH(QString, cause);
         const QString tag = QTest::currentDataTag();
         ProgramRig rig(setup.contains("slow") ? 100 : 40, setup.contains("auto"));
         auto modem = std::make_unique<ModemSim>();
@@ -299,8 +322,17 @@ private slots:
         const QString folder = rig.app.path("nodev");
         // Held as another program holds it: its lock file taken and the line opened exclusively.
         QSerialPort holder(modem->device);
+        QProcess sleeper;
+        qint64 holderPid = QCoreApplication::applicationPid();
         if (setup.contains("held")) {
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+        } else if (setup.contains("sleep")) {
+            sleeper.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", modem->device });
+            QVERIFY(sleeper.waitForStarted());
+            holderPid = sleeper.processId();
+            // Held once the shell has become sleep with the line open.
+            QTRY_VERIFY(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/3").arg(holderPid))
+                == modem->device);
         } else if (nodev) {
             // A device node on a file system mounted "nodev" cannot be opened, even by root.
             QVERIFY(QDir().mkpath(folder) && QDir().mkpath(rig.app.path("ports")));
@@ -327,12 +359,18 @@ private slots:
         QCOMPARE(
             QStringList({ withoutStamps(rig.log()), QString::number(most) + ' ' + rig.counters(),
                             rig.app.platform().sound.played.join(' ').remove(rig.app.dir() + '/'),
-                            shown, rig.app.platform().messages.texts.join(' '),
+                            shown, firstLines(rig.app.platform().messages.texts),
                             rig.app.app().state().Book.PhoneNumber(3),
                             QString::number(modem->events().count("rx AT+VCID=1")) })
                 .join('|'),
             outcome);
+        const QString told = rig.app.platform().messages.texts.join(' ').section("\n\n", 1);
+        const QString pattern = QString(cause)
+                                    .replace("PTS", modem->device.section('/', -1))
+                                    .replace("PID", QString::number(holderPid));
+        QVERIFY2(QRegularExpression("^" + pattern + "$").match(told).hasMatch(), qPrintable(told));
         const bool ends = outcome.contains("not responding");
+        QCOMPARE(rig.app.platform().end.statuses, ends ? QList<int> { 1 } : QList<int>());
         // Afterwards the blank picture; ended with the window disabled, or standing by.
         QCOMPARE(
             QVariantList({ rig.app.platform().end.ends, rig.form1->isFormEnabled(),
@@ -361,7 +399,24 @@ private slots:
         // The program monitors again once the port is back.
         if (setup.contains("held")) {
             holder.close();
+        } else if (setup.contains("sleep")) {
+            QVERIFY(modem->events().filter("rx ").isEmpty());
+            sleeper.kill();
+            QVERIFY(sleeper.waitForFinished());
         } else if (nodev) {
+            // Detect names the port it may not open, and how to be let in.
+            QTest::mouseClick(rig.form1->Command3, Qt::LeftButton);
+            Form2& form2 = *rig.app.app().context().forms.loadedForm2();
+            form2.Label3->clear();
+            QTest::mouseClick(form2.Command4, Qt::LeftButton);
+            QTRY_VERIFY(form2.Label3->text().startsWith("Done"));
+            QCOMPARE(form2.Label3->text(),
+                "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept\r\n"
+                "Port 1 ("
+                    + folder
+                    + "/modem): Permission denied.\r\nJoin the group dialout: sudo "
+                      "usermod -aG dialout $USER, then log in again");
+            QTest::mouseClick(form2.Command3, Qt::LeftButton);
             QVERIFY(QFile::remove(link) && QFile::link(modem->device, link));
             QVERIFY(::umount2(qPrintable(folder), MNT_DETACH) == 0);
         } else {
@@ -371,7 +426,7 @@ private slots:
         QVERIFY(rig.play(
             *modem, { "waiting: " + kRing, "ringing: " + kCid, "timing out: Deactivate" }));
         QVERIFY(withoutStamps(rig.log()).endsWith(kSent + kNone + kOff));
-        QCOMPARE(rig.app.platform().messages.texts, QStringList { kPortInUse });
+        QCOMPARE(rig.app.platform().messages.texts.size(), 1);
         report(tag,
             "\"" + kPortInUse + "\", "
                 + (tag.startsWith("port")
@@ -417,6 +472,8 @@ private slots:
         QVERIFY(!form2.Command1->isEnabled() && !form2.Command3->isEnabled());
         // Detect, until the list holds `found` ports and the scan has ended.
         const auto detect = [&](int found) {
+            // The caption of an earlier scan is no sign that this one has ended.
+            form2.Label3->clear();
             QTest::mouseClick(form2.Command4, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(form2.Combo1->count() == found
                     && form2.Label3->text()
@@ -436,6 +493,17 @@ private slots:
         QVERIFY2(!unplug.isActive(), "port 1 was never probed");
         QCOMPARE(form2.Combo1->itemText(0), "com3:");
         QVERIFY(modem.start(rig.app.dir(), 1, { "--cid-delay", "20" }));
+        // A program holding port 3's line without a lock file: Detect leaves that port alone.
+        QProcess holder;
+        holder.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", answering.device });
+        QTRY_VERIFY(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/3").arg(holder.processId()))
+            == answering.device);
+        const int probes = answering.events().count("rx ATV1Q0");
+        detect(1);
+        QCOMPARE(form2.Combo1->itemText(0), "com1:");
+        QCOMPARE(answering.events().count("rx ATV1Q0"), probes);
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
         detect(2);
         QCOMPARE(form2.Combo1->itemText(0), "com1:");
         report("modem unplugged during detection",
@@ -453,7 +521,20 @@ private slots:
         QVERIFY(
             rig.play(modem, { "waiting: call 5551234567 ANN FRIEND", "counters 1 0: Deactivate" }));
         QVERIFY(rig.log().contains("NMBR = 5551234567\r\nNAME = ANN FRIEND\r\n\r\n++++++++"));
-        QVERIFY(rig.app.platform().messages.texts.isEmpty() && rig.app.platform().end.ends == 1);
+        // Configured by its Save config, the program keeps its port and runs on after a Detect
+        // that finds no modem.
+        modem.command("unplug");
+        answering.command("unplug");
+        QTest::mouseClick(rig.form1->Command3, Qt::LeftButton);
+        Form2& again = *rig.app.app().context().forms.loadedForm2();
+        again.Label3->clear();
+        QTest::mouseClick(again.Command4, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(again.Label3->text(),
+            "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept", 20000);
+        QVERIFY(again.isFormEnabled() && rig.app.app().state().CommPort == "com1:");
+        QVERIFY(rig.app.platform().messages.texts.isEmpty());
+        // Only the agreement's "I &Do Not Agree" ended the program, with status 0.
+        QCOMPARE(rig.app.platform().end.statuses, { 0 });
     }
 
     void flood_data()

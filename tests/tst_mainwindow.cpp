@@ -1,4 +1,5 @@
 #include "app/Halvoren.h"
+#include "platform/QtLauncher.h"
 #include "state/DataStore.h"
 #include "support/ModalAnswer.h"
 #include "support/ScriptedPump.h"
@@ -21,6 +22,8 @@ namespace {
 const QString kPortsFound = "Done checking ports\r\nPlease select a port\r\nand save configuration";
 const QString kNoModem
     = "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue";
+const QString kNoModemKept
+    = "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept";
 
 // Dark pixels of a control as drawn: more for bold or underlined text.
 int ink(QWidget* control)
@@ -351,7 +354,7 @@ private slots:
         QTest::mouseClick(opener->findChild<QPushButton*>(inert), Qt::LeftButton);
         QVERIFY(m_form1->logText().isEmpty() || !forms().loadedForm2());
         m_form1->close();
-        QCOMPARE(ends(), 1);
+        QCOMPARE(m_app->platform().end.statuses, { 0 });
     }
 
     // Through the configuration window. The editor is owned by the window whose button opened
@@ -577,6 +580,60 @@ private slots:
         const QFontMetrics title(caption);
         QVERIFY(boxes.size() == 1 && boxes[0]->close());
         QVERIFY(boxes[0]->width() >= title.horizontalAdvance("Halvoren 1.5") + 4 * title.height());
+
+        // Without a viewer the readme shows, read-only, in a window of the program's own; without
+        // a recorder the message names the recorders tried.
+        m_app->platform().launcher.openerFails = true;
+        QTest::mouseClick(m_form1->Command4, Qt::LeftButton);
+        QPlainTextEdit* readme = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->windowTitle() == "readme.txt - Halvoren")
+                readme = qobject_cast<QPlainTextEdit*>(window);
+        }
+        QVERIFY(readme && readme->isReadOnly());
+        QCOMPARE(readme->toPlainText(), QString(m_app->readFile("readme.txt")).remove('\r'));
+        readme->close();
+        m_app->platform().launcher.recorderStarts = false;
+        forms().phonebook().findChild<QPushButton*>("Command5")->click();
+        QCOMPARE(messages().texts.last(),
+            "No sound recorder could be started (tried rec-one, rec-two). Install a sound recorder "
+            "program to record wav files.");
+    }
+
+    // The real launcher opening the readme through an xdg-open of the test's own that exits with
+    // `status` (-1: no xdg-open at all). A failure is reported once.
+    void helpOpener_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("failures");
+        QTest::newRow("opened") << 0 << 0;
+        QTest::newRow("no viewer for the file") << 3 << 1;
+        QTest::newRow("no xdg-open") << -1 << 1;
+    }
+
+    void helpOpener()
+    {
+        QFETCH(int, status);
+        QFETCH(int, failures);
+        QTemporaryDir bin;
+        QFile opener(bin.filePath("xdg-open"));
+        if (status >= 0) {
+            QVERIFY(opener.open(QIODevice::WriteOnly));
+            opener.write(
+                QString("#!/bin/sh\necho \"$1\" > \"$0.args\"\nexit %1\n").arg(status).toUtf8());
+            opener.close();
+            QVERIFY(opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
+        int failed = 0;
+        QtLauncher().openTextFile("/app/readme.txt", [&failed] { ++failed; });
+        qputenv("PATH", path);
+        if (status >= 0) {
+            QTRY_COMPARE(QFile(opener.fileName() + ".args").size(), qint64(16));
+            QTest::qWait(200);
+        }
+        QTRY_COMPARE(failed, failures);
     }
 
     // The editor's event rules and number check, with real message boxes: the phone book before
@@ -745,17 +802,21 @@ private slots:
 
     // The configuration window's side of detection over ports that all answer nothing, but for
     // a modem on port 1 whose answer waits there: listed, Save config enabled, the focus on the
-    // list; or else the window pauses disabled, its message not greyed, and goes.
+    // list. Without one a first run pauses disabled, its message not greyed, and ends; a
+    // configured session goes on with its port.
     void detection_data()
     {
         QTest::addColumn<bool>("modem");
-        QTest::newRow("modem on 1") << true;
-        QTest::newRow("no modem") << false;
+        QTest::addColumn<bool>("firstRun");
+        QTest::newRow("modem on 1") << true << false;
+        QTest::newRow("no modem, first run") << false << true;
+        QTest::newRow("no modem, configured") << false << false;
     }
 
     void detection()
     {
         QFETCH(bool, modem);
+        QFETCH(bool, firstRun);
         m_app->writeSettings();
         m_app->writeEmptyPhoneBook();
         ScriptedPump pump;
@@ -765,6 +826,9 @@ private slots:
             AppFolders { m_app->dir(), m_app->dir() }, 20 };
         Halvoren halvoren(platform);
         halvoren.start();
+        // Started from its files; a first run has not read or written them yet.
+        if (firstRun)
+            halvoren.state().SettingsSaved = false;
         Form2& form2 = halvoren.context().forms.form2();
         form2.showModeless();
         if (modem)
@@ -778,12 +842,15 @@ private slots:
         };
         form2.Command4_Click();
 
-        QCOMPARE(form2.Label3->text(), modem ? kPortsFound : kNoModem);
+        QCOMPARE(form2.Label3->text(), modem ? kPortsFound : firstRun ? kNoModem : kNoModemKept);
+        const bool ended = firstRun && !modem;
         QCOMPARE(QVariantList({ form2.Combo1->count() ? form2.Combo1->itemText(0) : QString(),
-                     form2.Command7->isEnabled(), form2.focusWidget() == form2.Combo1, ends(),
-                     halvoren.context().forms.loadedForm2() == &form2 }),
-            QVariantList({ modem ? "com1:" : "", modem, modem, int(!modem), modem }));
-        QCOMPARE(pauseTicks > 0, !modem);
+                     form2.Command7->isEnabled(), form2.focusWidget() == form2.Combo1,
+                     halvoren.context().forms.loadedForm2() == &form2, form2.isFormEnabled() }),
+            QVariantList({ modem ? "com1:" : "", modem, modem, !ended, !ended }));
+        QCOMPARE(test.end.statuses, ended ? QList<int> { 1 } : QList<int>());
+        QCOMPARE(pauseTicks > 0, ended);
+        QCOMPARE(halvoren.state().CommPort, "com1:");
     }
 
     // Log view: what it holds and shows after `appends`, drawn and copied:

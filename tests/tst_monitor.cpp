@@ -259,24 +259,34 @@ private slots:
         QCOMPARE(h.view.minimized, blocked);
     }
 
-    // The Activate click with the port setting, the port held by another program where "busy",
-    // and a log of that length. Outcome: the port selected, where the activation entry starts,
-    // the message shown.
+    // The Activate click: the port setting, the port held by another program, the log's length
+    // and the entries scrolled so far; then the port selected, where the activation entry
+    // starts, the message shown and what it says after its first line.
     void activate_data()
     {
         QTest::addColumn<QString>("commPort");
         QTest::addColumn<bool>("busy");
         QTest::addColumn<int>("logLength");
+        QTest::addColumn<int>("logEntries");
         QTest::addColumn<int>("port");
-        QTest::addColumn<int>("activatedAt");
+        QTest::addColumn<int>("activationAt");
         QTest::addColumn<QString>("message");
-        QTest::newRow("com9: selects port 9") << "com9:" << false << 0 << 9 << 0 << "";
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("com9: selects port 9") << "com9:" << false << 0 << 0 << 9 << 0 << ""
+                                              << "";
         QTest::newRow("com10: selects port 0, 32000 characters stay")
-            << "com10:" << false << 32000 << 0 << 32000 << "port in use";
+            << "com10:" << false << 32000 << 0 << 0 << 32000 << "port in use"
+            << "";
         QTest::newRow("port in use, 32001 characters cleared")
-            << "com3:" << true << 32001 << 3 << 7 << "port in use";
-        QTest::newRow("no port") << "" << false << 0 << -1 << 0 << "port in use";
-        QTest::newRow("not a digit") << "comX:" << false << 0 << -1 << 0 << "port in use";
+            << "com3:" << true << 32001 << 0 << 3 << 7 << "port in use"
+            << "";
+        QTest::newRow("no port") << "" << false << 0 << 0 << -1 << 0 << "port in use"
+                                 << "No port is set.";
+        QTest::newRow("not a digit") << "comX:" << false << 0 << 0 << -1 << 0 << "port in use"
+                                     << "The saved port \"comX:\" names no port number.";
+        QTest::newRow("log scrolled 32767 times")
+            << "com3:" << false << 0 << 32767 << -1 << 0 << "port in use"
+            << "A count went past 32767, the most it can hold.";
     }
 
     void activate()
@@ -284,17 +294,21 @@ private slots:
         QFETCH(QString, commPort);
         QFETCH(bool, busy);
         QFETCH(int, logLength);
+        QFETCH(int, logEntries);
         QFETCH(int, port);
-        QFETCH(int, activatedAt);
+        QFETCH(int, activationAt);
         QFETCH(QString, message);
+        QFETCH(QString, cause);
         Harness h({ kOk });
         h.state.CommPort = commPort;
+        h.state.LogEntryCount = logEntries;
         h.link.openFails = busy;
         h.view.log = QString(logLength, u'x');
         h.monitor.Command1_Click();
         QCOMPARE(h.link.commPort, port);
-        QCOMPARE(h.view.log.indexOf("Activated:\r\n"), activatedAt);
+        QCOMPARE(h.view.log.indexOf("Activated:\r\n"), activationAt);
         QCOMPARE(h.view.messages.join(' '), message);
+        QCOMPARE(h.view.causes.join(' '), cause);
         // Recovered, or switched off: standing by after the deactivation entry.
         QCOMPARE(
             h.view.activateCaption + ' ' + h.view.caption(), "&Activate Halvoren 1.5 standing by");

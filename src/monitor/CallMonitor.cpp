@@ -23,8 +23,12 @@ constexpr int kMaxTimerTicks = 32767;
 int portNumber(const QString& commPort)
 {
     const QString lastTwo = commPort.right(2);
-    if (lastTwo.isEmpty() || lastTwo.at(0) < u'0' || lastTwo.at(0) > u'9')
-        throw RuntimeError(QStringLiteral("Type mismatch"));
+    if (lastTwo.isEmpty())
+        throw RuntimeError(QStringLiteral("Type mismatch"), QStringLiteral("No port is set."));
+    if (lastTwo.at(0) < u'0' || lastTwo.at(0) > u'9') {
+        throw RuntimeError(QStringLiteral("Type mismatch"),
+            QStringLiteral("The saved port \"%1\" names no port number.").arg(commPort));
+    }
     return lastTwo.at(0).unicode() - u'0';
 }
 
@@ -50,8 +54,8 @@ void CallMonitor::Command1_Click()
             switchOn();
         else
             switchOff();
-    } catch (const RuntimeError&) {
-        recover();
+    } catch (const RuntimeError& failure) {
+        recover(failure.cause());
     }
 }
 
@@ -96,9 +100,9 @@ void CallMonitor::switchOff()
     scrollToEnd(true);
 }
 
-void CallMonitor::recover()
+void CallMonitor::recover(const QString& cause)
 {
-    m_view.showPortInUse();
+    m_view.showPortInUse(cause);
     m_view.setActivateCaption(QStringLiteral("&Activate"));
     m_view.setCaption(QStringLiteral("Halvoren " HALVOREN_VERSION " standing by"));
     m_view.setConfigAndPhonebookEnabled(true);
@@ -145,7 +149,7 @@ void CallMonitor::MonitorCalls()
     if (!waitForOk()) {
         m_view.disableWindow();
         m_view.showNotResponding();
-        m_end.endNow();
+        m_end.endNow(EXIT_FAILURE);
         return;
     }
 

@@ -46,7 +46,7 @@ private:
     void BlockCall();
     void switchOn();
     void switchOff();
-    void recover();
+    void recover(const QString& cause);
     void appendStateEntry(const QString& heading);
     void scrollToEnd(bool yielding);
     void openPortAtStart();

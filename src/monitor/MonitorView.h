@@ -35,7 +35,8 @@ public:
     // Timer1; enabling it starts a new period.
     virtual void setTimerEnabled(bool enabled) = 0;
 
-    // The two messages of the monitor; each returns once the user has closed it.
-    virtual void showPortInUse() = 0;
+    // The two messages of the monitor; each returns once the user has closed it. The port
+    // message goes on with `cause`, the failure's own account, when there is one.
+    virtual void showPortInUse(const QString& cause) = 0;
     virtual void showNotResponding() = 0;
 };

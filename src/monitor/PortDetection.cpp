@@ -50,6 +50,7 @@ void PortDetection::scan()
     // count towards "Please select a port".
     m_view.clearPortList();
     m_portsFound = 0;
+    m_notPermitted.clear();
     m_probePort = 1;
     for (;;) {
         switch (probe()) {
@@ -101,7 +102,9 @@ PortDetection::ProbeResult PortDetection::probe()
             if (m_detectTicks > kProbeTicks)
                 return ProbeResult::Failed;
         } while (!answered);
-    } catch (const RuntimeError&) {
+    } catch (const RuntimeError& failure) {
+        if (failure.kind() == RuntimeError::Kind::PortNotPermitted)
+            m_notPermitted << failure.cause().section(u'\n', 0, 0);
         return ProbeResult::Failed;
     }
     m_view.setTimerEnabled(false);
@@ -122,8 +125,25 @@ void PortDetection::endWithPortsFound()
 
 void PortDetection::endWithNoModem()
 {
-    m_view.setHelpCaption(QStringLiteral(
-        "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue"));
+    // A port the user may not open hides the modem that may be on it.
+    QString permission;
+    if (!m_notPermitted.isEmpty()) {
+        permission = QStringLiteral("\r\n") + m_notPermitted.join(QStringLiteral("\r\n"))
+            + QStringLiteral("\r\nJoin the group dialout: sudo usermod -aG dialout $USER, then "
+                             "log in again");
+    }
+    // A configured program keeps running with its saved port; only a first run has no use
+    // without a modem.
+    if (m_state.SettingsSaved) {
+        m_view.setHelpCaption(QStringLiteral("Done checking ports\r\nNo modems were "
+                                             "detected\r\nYour saved port is kept")
+            + permission);
+        return;
+    }
+    m_view.setHelpCaption(
+        QStringLiteral(
+            "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue")
+        + permission);
     m_view.disableWindow();
     m_detectTicks = 0;
     m_view.setTimerEnabled(true);
@@ -133,7 +153,7 @@ void PortDetection::endWithNoModem()
     }
     if (!m_abandoned)
         m_view.unloadWindow();
-    m_end.endNow();
+    m_end.endNow(EXIT_FAILURE);
 }
 
 bool PortDetection::yield(bool wait)

@@ -2,6 +2,8 @@
 
 #include "state/Int16.h"
 
+#include <QStringList>
+
 struct AppState;
 class DetectionView;
 class EventPump;
@@ -48,6 +50,8 @@ private:
     Int16 m_probePort;
     Int16 m_detectTicks;
     Int16 m_portsFound;
+    // The first line of the cause of each port the user was not permitted to open.
+    QStringList m_notPermitted;
     bool m_scanning = false;
     bool m_abandoned = false;
 };

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -24,37 +25,50 @@ void sortByNumber(QStringList& devices)
     });
 }
 
-QStringList devicesNamed(const QString& pattern)
+QStringList devicesNamed(const QString& devFolder, const QString& pattern)
 {
     QStringList devices;
-    const QDir dev(QStringLiteral("/dev"));
+    const QDir dev(devFolder);
     for (const QString& name : dev.entryList({ pattern }, QDir::System | QDir::Files))
         devices << dev.filePath(name);
     sortByNumber(devices);
     return devices;
 }
 
-QStringList systemDevices()
+QStringList systemDevices(const QString& devFolder, QStringList ttyS)
 {
-    QStringList devices = devicesNamed(QStringLiteral("ttyACM*"));
-    devices += devicesNamed(QStringLiteral("ttyUSB*"));
-    QStringList serial;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        if (info.portName().startsWith(QLatin1String("ttyS")))
-            serial << info.systemLocation();
-    }
-    sortByNumber(serial);
-    return devices + serial;
+    QStringList devices = devicesNamed(devFolder, QStringLiteral("ttyACM*"));
+    devices += devicesNamed(devFolder, QStringLiteral("ttyUSB*"));
+    sortByNumber(ttyS);
+    return devices + ttyS;
 }
 
 } // namespace
 
 QString PortNumbering::deviceFor(const QString& appPath, int number)
 {
+    QStringList ttyS;
+#ifndef Q_OS_WIN
+    // Gathered only when no folder pins the numbers: the system's list takes a while.
+    if (!QDir(appPath).exists(QStringLiteral("ports"))) {
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+            if (info.portName().startsWith(QLatin1String("ttyS")))
+                ttyS << info.systemLocation();
+        }
+    }
+#endif
+    return deviceFor(appPath, number, QStringLiteral("/dev"), ttyS);
+}
+
+QString PortNumbering::deviceFor(
+    const QString& appPath, int number, const QString& devFolder, QStringList ttyS)
+{
     if (number < 1)
         return {};
 #ifdef Q_OS_WIN
     Q_UNUSED(appPath);
+    Q_UNUSED(devFolder);
+    Q_UNUSED(ttyS);
     return QStringLiteral("COM%1").arg(number);
 #else
     const QDir pinned(QDir(appPath).filePath(QStringLiteral("ports")));
@@ -62,7 +76,7 @@ QString PortNumbering::deviceFor(const QString& appPath, int number)
         const QString entry = pinned.filePath(QStringLiteral("com%1").arg(number));
         return QFileInfo::exists(entry) ? entry : QString();
     }
-    const QStringList devices = systemDevices();
+    const QStringList devices = systemDevices(devFolder, std::move(ttyS));
     return number <= devices.size() ? devices.at(number - 1) : QString();
 #endif
 }

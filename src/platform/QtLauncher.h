@@ -5,6 +5,7 @@
 class QtLauncher : public Launcher
 {
 public:
-    bool openTextFile(const QString& file) override;
+    void openTextFile(const QString& file, std::function<void()> failed) override;
     bool startRecorder() override;
+    QStringList recorders() const override;
 };

@@ -8,9 +8,9 @@ void QtProgramEnd::setPortCloser(std::function<void()> closePorts)
     m_closePorts = std::move(closePorts);
 }
 
-void QtProgramEnd::endNow()
+void QtProgramEnd::endNow(int status)
 {
     if (m_closePorts)
         m_closePorts();
-    std::_Exit(0);
+    std::_Exit(status);
 }

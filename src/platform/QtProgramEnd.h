@@ -8,7 +8,7 @@ class QtProgramEnd : public ProgramEnd
 {
 public:
     void setPortCloser(std::function<void()> closePorts);
-    [[noreturn]] void endNow() override;
+    [[noreturn]] void endNow(int status) override;
 
 private:
     std::function<void()> m_closePorts;

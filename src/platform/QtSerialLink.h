@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SerialLink.h"
+#include "state/RuntimeError.h"
 
 #include <QSerialPort>
 
@@ -20,11 +21,17 @@ public:
     QString input() override;
 
 private:
+    QString noSuchPort() const;
+    // What to do about a port that is not there.
+    QString movedNumbering() const;
+    QString openFailure(const QString& name, RuntimeError::Kind& kind) const;
     void goneAway();
     void failIfGone() const;
 
     QString m_appPath;
     int m_portNumber = 0;
+    // The device last opened, as the user is told of it.
+    QString m_device;
     QSerialPort m_port;
     bool m_gone = false;
 };

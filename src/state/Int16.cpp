@@ -10,7 +10,9 @@ std::int16_t checked(int value)
 {
     if (value < std::numeric_limits<std::int16_t>::min()
         || value > std::numeric_limits<std::int16_t>::max())
-        throw RuntimeError(QStringLiteral("Overflow"));
+        throw RuntimeError(QStringLiteral("Overflow"),
+            QStringLiteral("A count went past %1, the most it can hold.")
+                .arg(std::numeric_limits<std::int16_t>::max()));
     return static_cast<std::int16_t>(value);
 }
 

@@ -35,8 +35,12 @@ public:
     void clearPicture() override { picture.clear(); }
     void setTimerEnabled(bool value) override { timerEnabled = value; }
 
-    // Which of the monitor's two messages was shown.
-    void showPortInUse() override { messages << QStringLiteral("port in use"); }
+    // Which of the monitor's two messages was shown, and the port message's cause.
+    void showPortInUse(const QString& cause) override
+    {
+        messages << QStringLiteral("port in use");
+        causes << cause;
+    }
     void showNotResponding() override { messages << QStringLiteral("not responding"); }
 
     QString caption() const { return captions.value(captions.size() - 1); }
@@ -44,7 +48,7 @@ public:
     QString log, picture;
     QString activateCaption = QStringLiteral("&Activate");
     QString totalCalls = QStringLiteral("0"), blockedCalls = QStringLiteral("0");
-    QStringList captions, messages;
+    QStringList captions, messages, causes;
     bool minimized = false, enabled = true, configAndPhonebookEnabled = true, timerEnabled = false;
 };
 

@@ -185,7 +185,7 @@ void Form2::Command2_Click()
         m_context.forms.unload(*this);
     } else {
         m_context.forms.unload(*this);
-        m_context.platform.end.endNow();
+        m_context.platform.end.endNow(EXIT_SUCCESS);
     }
 }
 

@@ -85,7 +85,7 @@ void Fr::Option1_Click()
 
 void Fr::Option2_Click()
 {
-    m_context.platform.end.endNow();
+    m_context.platform.end.endNow(EXIT_SUCCESS);
 }
 
 void Fr::Command1_Click()

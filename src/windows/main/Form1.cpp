@@ -2,6 +2,7 @@
 
 #include "Form4.h"
 #include "LogBox.h"
+#include "ReadmeWindow.h"
 #include "Version.h"
 #include "platform/Launcher.h"
 #include "platform/LogPrinter.h"
@@ -194,7 +195,7 @@ void Form1::takeFirstRunPath()
 void Form1::Form_Unload()
 {
     closePort();
-    m_context.platform.end.endNow();
+    m_context.platform.end.endNow(EXIT_SUCCESS);
 }
 
 void Form1::closePort()
@@ -242,11 +243,18 @@ void Form1::Command4_Click()
     if (!QFileInfo(readme).isFile()) {
         messages.showLater(this, QStringLiteral("The help file %1 was not found.").arg(shownPath),
             MessageIcon::Exclamation);
-    } else if (!m_context.platform.launcher.openTextFile(readme)) {
-        messages.showLater(this,
-            QStringLiteral("No program could be started to show %1.").arg(shownPath),
-            MessageIcon::Exclamation);
+        return;
     }
+    const QPointer<Form1> self(this);
+    m_context.platform.launcher.openTextFile(readme, [self, readme] {
+        if (!self)
+            return;
+        if (!self->m_readme)
+            self->m_readme = new ReadmeWindow(readme);
+        self->m_readme->show();
+        self->m_readme->raise();
+        self->m_readme->activateWindow();
+    });
 }
 
 void Form1::Command5_Click()
@@ -459,10 +467,11 @@ void Form1::setTimerEnabled(bool enabled)
         Timer1->stop();
 }
 
-void Form1::showPortInUse()
+void Form1::showPortInUse(const QString& cause)
 {
-    m_context.platform.messages.showModal(
-        this, QStringLiteral("The modem port is currently in use."), MessageIcon::Exclamation);
+    const QString text = QStringLiteral("The modem port is currently in use.");
+    m_context.platform.messages.showModal(this,
+        cause.isEmpty() ? text : text + QStringLiteral("\n\n") + cause, MessageIcon::Exclamation);
 }
 
 void Form1::showNotResponding()

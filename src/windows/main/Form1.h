@@ -4,6 +4,7 @@
 #include "monitor/MonitorView.h"
 #include "windows/Form.h"
 
+#include <QPointer>
 #include <memory>
 
 class LogBox;
@@ -11,6 +12,7 @@ class QLabel;
 class QMouseEvent;
 class QPushButton;
 class QTimer;
+class ReadmeWindow;
 class RectangleShape;
 class SerialLink;
 
@@ -60,7 +62,7 @@ public:
     bool showPicture(const QString& file) override;
     void clearPicture() override;
     void setTimerEnabled(bool enabled) override;
-    void showPortInUse() override;
+    void showPortInUse(const QString& cause) override;
     void showNotResponding() override;
 
     QPushButton* Command1 = nullptr; // "&Activate" / "&Deactivate"
@@ -92,6 +94,8 @@ private:
     void setCount(QLabel* counter, const QString& caption);
 
     CallMonitor m_monitor;
+    // readme.txt in the program's own window, while that is open.
+    QPointer<ReadmeWindow> m_readme;
     // Set once a click has disabled the log box; the next focus change enables it again.
     bool m_logDisabledByClick = false;
     // The question whether to save the log before closing is open.

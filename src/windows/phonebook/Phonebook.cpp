@@ -334,11 +334,14 @@ void Phonebook::escapePressed()
 
 void Phonebook::Command5_Click()
 {
-    if (!m_context.platform.launcher.startRecorder())
+    Launcher& launcher = m_context.platform.launcher;
+    if (!launcher.startRecorder()) {
         m_context.platform.messages.showModal(this,
-            QStringLiteral("No sound recorder could be started. Install a sound recorder program "
-                           "to record wav files."),
+            QStringLiteral("No sound recorder could be started (tried %1). Install a sound "
+                           "recorder program to record wav files.")
+                .arg(launcher.recorders().join(QStringLiteral(", "))),
             MessageIcon::Exclamation);
+    }
 }
 
 void Phonebook::Command1_Click()
