@@ -35,7 +35,7 @@ int portNumber(const QString& commPort)
 } // namespace
 
 CallMonitor::CallMonitor(AppState& state, MonitorView& view, SerialLink& MSComm1, EventPump& pump,
-                         SoundPlayer& sound, ProgramEnd& end)
+    SoundPlayer& sound, ProgramEnd& end)
     : m_state(state)
     , m_view(view)
     , m_port(MSComm1)
@@ -127,8 +127,8 @@ void CallMonitor::appendStateEntry(const QString& heading)
 {
     const QDateTime now = QDateTime::currentDateTime();
     m_view.appendLog(heading + QStringLiteral("\r\n") + now.toString(QStringLiteral("MM-dd-yyyy"))
-                     + QStringLiteral("\r\n") + now.toString(QStringLiteral("HH:mm:ss"))
-                     + QStringLiteral("\r\n+++++++\r\n"));
+        + QStringLiteral("\r\n") + now.toString(QStringLiteral("HH:mm:ss"))
+        + QStringLiteral("\r\n+++++++\r\n"));
 }
 
 void CallMonitor::scrollToEnd(bool yielding)
@@ -387,7 +387,7 @@ void CallMonitor::BlockCall()
         return;
     m_port.output(QStringLiteral("ATDT1\r"));
     m_view.appendLog(QStringLiteral("Phone number:\r\n") + m_callerNumber
-                     + QStringLiteral("\r\nWas blocked.\r\n+++++++\r\n"));
+        + QStringLiteral("\r\nWas blocked.\r\n+++++++\r\n"));
     m_pump.yieldOnce();
     m_view.setBlockedCallsCaption(QString::number(m_view.blockedCallsCaption().toLongLong() + 1));
     scrollToEnd(false);

@@ -22,7 +22,7 @@ public:
     static inline const QString kFixedCallerNumber = QStringLiteral("5555550100");
 
     CallMonitor(AppState& state, MonitorView& view, SerialLink& MSComm1, EventPump& pump,
-                SoundPlayer& sound, ProgramEnd& end);
+        SoundPlayer& sound, ProgramEnd& end);
 
     void Command1_Click();
     void Timer1_Timer();

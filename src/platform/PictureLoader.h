@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QString>
-
 #include <optional>
 
 // Loads a picture file (bitmap, JPEG, PNG, GIF); nothing when the file cannot be loaded.

@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QStringList>
-
 #include <algorithm>
 #include <utility>
 
@@ -20,9 +19,8 @@ int trailingNumber(const QString& name)
 
 void sortByNumber(QStringList& devices)
 {
-    std::sort(devices.begin(), devices.end(), [](const QString& a, const QString& b) {
-        return trailingNumber(a) < trailingNumber(b);
-    });
+    std::sort(devices.begin(), devices.end(),
+        [](const QString& a, const QString& b) { return trailingNumber(a) < trailingNumber(b); });
 }
 
 QStringList devicesNamed(const QString& devFolder, const QString& pattern)

@@ -1,10 +1,9 @@
 #include "QtLogPrinter.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
-
 #include <utility>
 
 QtLogPrinter::QtLogPrinter(QString pdfFile)

@@ -10,7 +10,6 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-
 #include <utility>
 
 namespace {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 // Reads a data file one field at a time: a field ends at a comma or a line end, and spaces in front

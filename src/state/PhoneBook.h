@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 // The four parallel phone book arrays; every index is checked against 0..MaxPhoneBookIndex.

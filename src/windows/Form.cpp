@@ -113,7 +113,7 @@ void Form::setClientSizeTwips(int width, int height)
 void Form::placeTwips(QWidget* control, int left, int top, int width, int height)
 {
     control->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-                         Twips::toPixels(height));
+        Twips::toPixels(height));
 }
 
 void Form::closeEvent(QCloseEvent* event)

@@ -22,8 +22,7 @@ FormRegistry::~FormRegistry()
     delete m_form1;
 }
 
-template <class F>
-F& FormRegistry::touch(QPointer<F>& slot)
+template <class F> F& FormRegistry::touch(QPointer<F>& slot)
 {
     if (!slot) {
         slot = new F(m_context);

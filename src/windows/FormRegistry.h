@@ -41,8 +41,7 @@ public:
     void unload(Form& form);
 
 private:
-    template <class F>
-    F& touch(QPointer<F>& slot);
+    template <class F> F& touch(QPointer<F>& slot);
 
     AppContext& m_context;
     QPointer<Form1> m_form1;

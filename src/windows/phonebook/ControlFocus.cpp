@@ -4,7 +4,6 @@
 #include <QFocusEvent>
 #include <QTimer>
 #include <QWidget>
-
 #include <utility>
 
 namespace {
@@ -17,8 +16,8 @@ bool movesBetweenControls(const QEvent* event)
 
 bool isPointerPress(const QEvent* event)
 {
-    return event->type() == QEvent::MouseButtonPress
-        || event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::Wheel;
+    return event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick
+        || event->type() == QEvent::Wheel;
 }
 
 } // namespace

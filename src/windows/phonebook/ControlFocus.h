@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <functional>
 
 class QWidget;
@@ -17,7 +16,8 @@ public:
     // `validate` runs as the focus is about to leave and tells whether it may. On a refusal it has
     // put the focus back, and the click, wheel turn or access key that asked to leave is dropped.
     // The window's other controls must exist already.
-    explicit ControlFocus(QWidget* control, std::function<bool()> validate = [] { return true; });
+    explicit ControlFocus(
+        QWidget* control, std::function<bool()> validate = [] { return true; });
 
 signals:
     // The focus has gone to another control of the window.
