@@ -414,8 +414,7 @@ private slots:
                 "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept\r\n"
                 "Port 1 ("
                     + folder
-                    + "/modem): Permission denied.\r\nJoin the group dialout: sudo "
-                      "usermod -aG dialout $USER, then log in again");
+                    + "/modem): Permission denied.\r\nJoin the group dialout, then log in again");
             QTest::mouseClick(form2.Command3, Qt::LeftButton);
             QVERIFY(QFile::remove(link) && QFile::link(modem->device, link));
             QVERIFY(::umount2(qPrintable(folder), MNT_DETACH) == 0);

@@ -125,12 +125,12 @@ void PortDetection::endWithPortsFound()
 
 void PortDetection::endWithNoModem()
 {
-    // A port the user may not open hides the modem that may be on it.
+    // A port the user may not open hides the modem that may be on it. The hint is short enough
+    // for the message area; the whole command is in the Activate message and in readme.txt.
     QString permission;
     if (!m_notPermitted.isEmpty()) {
         permission = QStringLiteral("\r\n") + m_notPermitted.join(QStringLiteral("\r\n"))
-            + QStringLiteral("\r\nJoin the group dialout: sudo usermod -aG dialout $USER, then "
-                             "log in again");
+            + QStringLiteral("\r\nJoin the group dialout, then log in again");
     }
     // A configured program keeps running with its saved port; only a first run has no use
     // without a modem.
