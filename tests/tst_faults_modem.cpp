@@ -2,6 +2,7 @@
 #include "app/Halvoren.h"
 #include "platform/SerialLink.h"
 #include "support/ModalAnswer.h"
+#include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
 #include "windows/config/PortDetection.h"
@@ -59,49 +60,6 @@ void report(const QString& fault, const QString& outcome, const QString& lost = 
     qInfo().noquote()
         << QStringLiteral("reliability | %1 | 1 | %2 | %3 |").arg(fault, outcome, lost);
 }
-
-// The modem simulator (tools/modem-sim) as a child process on a pseudo-terminal, linked in as
-// <folder>/ports/com<port> unless `port` is 0; stopped, and its link removed, when this goes.
-struct ModemSim
-{
-    ModemSim() { process.setProcessChannelMode(QProcess::ForwardedErrorChannel); }
-    ~ModemSim()
-    {
-        // SIGTERM: the simulator removes its link on the way out.
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-    bool start(const QString& folder, int port, const QStringList& options = {})
-    {
-        const QStringList link { "--link", folder + QStringLiteral("/ports/com%1").arg(port) };
-        process.start(HALVOREN_BINARY_DIR "/modem-sim", port > 0 ? options + link : options);
-        for (int i = 0; i < 1000 && device.isEmpty() && process.state() != QProcess::NotRunning;
-             ++i) {
-            QTest::qWait(10);
-            device = events().filter(QRegularExpression("^ready ")).value(0).mid(6);
-        }
-        return !device.isEmpty();
-    }
-    // E.g. "call 5551234567 JOHN", "send OK\r\n", "unplug".
-    void command(const QString& line)
-    {
-        process.write(line.toUtf8() + '\n');
-        // Delivered now, so the simulator acts on it even while the test does not process events.
-        process.waitForBytesWritten(3000);
-    }
-    // Every event line so far, oldest first ("ready ...", "rx ATV1Q0", "ring 1", ...).
-    QStringList events()
-    {
-        while (process.canReadLine())
-            lines << QString::fromUtf8(process.readLine()).chopped(1);
-        return lines;
-    }
-
-    QProcess process;
-    QStringList lines;
-    QString device;
-};
 
 // The program started in a temporary folder; unless a first run, configured for port 1 with
 // blocking on, 5551234567 (picture ann.bmp of 7 x 5 pixels, sound ann.wav) in entry 1 and
@@ -298,7 +256,7 @@ private slots:
         const QString link = rig.app.path("ports/com1");
         const QString folder = rig.app.path("nodev");
         // Held as another program holds it: its lock file taken and the line opened exclusively.
-        QSerialPort holder(modem->device);
+        QSerialPort holder(modem->device());
         if (setup.contains("held")) {
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
         } else if (nodev) {
@@ -307,7 +265,7 @@ private slots:
             if (::mount("tmpfs", qPrintable(folder), "tmpfs", MS_NODEV, "size=64k") != 0)
                 QSKIP("cannot mount a nodev tmpfs");
             struct stat device = {};
-            QVERIFY(::stat(qPrintable(modem->device), &device) == 0);
+            QVERIFY(::stat(qPrintable(modem->device()), &device) == 0);
             QVERIFY(::mknod(qPrintable(folder + "/modem"), S_IFCHR | 0600, device.st_rdev) == 0);
             QVERIFY(QFile::link(folder + "/modem", link));
         }
@@ -362,7 +320,7 @@ private slots:
         if (setup.contains("held")) {
             holder.close();
         } else if (nodev) {
-            QVERIFY(QFile::remove(link) && QFile::link(modem->device, link));
+            QVERIFY(QFile::remove(link) && QFile::link(modem->device(), link));
             QVERIFY(::umount2(qPrintable(folder), MNT_DETACH) == 0);
         } else {
             modem = std::make_unique<ModemSim>();
@@ -472,7 +430,7 @@ private slots:
         ProgramRig rig(25);
         ModemSim modem;
         QVERIFY(modem.start(rig.app.dir(), 1));
-        const int device = ::open(qPrintable(modem.device), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int device = ::open(qPrintable(modem.device()), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios line {};
         QVERIFY(::tcgetattr(device, &line) == 0);
         cfsetspeed(&line, B9600);
