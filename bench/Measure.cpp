@@ -24,38 +24,7 @@ qint64 cpuUs()
     return us(usage.ru_utime) + us(usage.ru_stime);
 }
 
-namespace {
-
-    SchedStat readSchedStat(const std::string& path)
-    {
-        std::ifstream file(path);
-        long long onCpuNs = -1000;
-        long long waitingNs = -1000;
-        file >> onCpuNs >> waitingNs;
-        return { onCpuNs / 1000, waitingNs / 1000 };
-    }
-
-} // namespace
-
-SchedStat schedStat(pid_t pid)
-{
-    return readSchedStat("/proc/" + std::to_string(pid) + "/schedstat");
-}
-
-qint64 runQueueWaitUs()
-{
-    return readSchedStat("/proc/thread-self/schedstat").waitingUs;
-}
-
-double loadAverage()
-{
-    std::ifstream loadavg("/proc/loadavg");
-    double lastMinute = -1;
-    loadavg >> lastMinute;
-    return lastMinute;
-}
-
-qint64 statusKb(const char* field, pid_t pid)
+qint64 statusKb(const char* field, qint64 pid)
 {
     std::ifstream status(
         pid == 0 ? std::string("/proc/self/status") : "/proc/" + std::to_string(pid) + "/status");
@@ -66,28 +35,6 @@ qint64 statusKb(const char* field, pid_t pid)
             return std::stoll(line.substr(prefix.size()));
     }
     return -1;
-}
-
-qint64 referenceJobUs()
-{
-    constexpr int kNumbers = 100000;
-    constexpr int kTries = 3;
-    std::vector<quint32> numbers(kNumbers);
-    quint32 seed = 12345;
-    for (quint32& number : numbers) {
-        seed = seed * 1664525u + 1013904223u;
-        number = seed;
-    }
-    qint64 least = -1;
-    for (int i = 0; i < kTries; ++i) {
-        std::vector<quint32> work = numbers;
-        const qint64 before = cpuUs();
-        std::sort(work.begin(), work.end());
-        const qint64 spent = cpuUs() - before;
-        if (least < 0 || spent < least)
-            least = spent;
-    }
-    return least;
 }
 
 qint64 median(std::vector<qint64> values)

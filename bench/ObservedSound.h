@@ -5,14 +5,15 @@
 #include <functional>
 
 // The program's real sound player, with a note of every announcement it plays.
-class ObservedSound : public SoundPlayer
+class ObservedSound : public QtSoundPlayer
 {
 public:
-    std::function<void(const QString& wavFile)> onPlay;
+    std::function<void()> onPlay;
 
-    void play(const QString& wavFile) override;
-    void beep() override;
-
-private:
-    QtSoundPlayer m_player;
+    void play(const QString& wavFile) override
+    {
+        QtSoundPlayer::play(wavFile);
+        if (onPlay)
+            onPlay();
+    }
 };

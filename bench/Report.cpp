@@ -1,5 +1,8 @@
 #include "Report.h"
 
+#include "Measure.h"
+
+#include <QLocale>
 #include <cstdio>
 
 namespace Report {
@@ -49,6 +52,17 @@ QString ms(double milliseconds)
 QString msFromUs(qint64 microseconds)
 {
     return ms(microseconds / 1000.0);
+}
+
+QString medianAndWorst(const std::vector<qint64>& microseconds)
+{
+    return QStringLiteral("median %1, worst %2")
+        .arg(msFromUs(Measure::median(microseconds)), msFromUs(Measure::worst(microseconds)));
+}
+
+QString number(qint64 value)
+{
+    return QLocale(QLocale::English).toString(value);
 }
 
 } // namespace Report
