@@ -1,6 +1,6 @@
 #include "MonitorBench.h"
 
-#include "Measure.h"
+#include "Bench.h"
 #include "ProbedLink.h"
 #include "app/Halvoren.h"
 #include "platform/Platform.h"
@@ -114,16 +114,12 @@ bool MonitorBench::start()
             m_dialogueStarted = true;
         Call* record = recordAt(m_current);
         if (record && text == "ATDT1\r"_L1) {
-            record->dialUs = Measure::nowUs();
+            record->dialUs = Bench::nowUs();
             record->collectionTickUs = m_lastTickUs;
         }
     };
-    connect(m_form1->Timer1, &QTimer::timeout, this, [this] { m_lastTickUs = Measure::nowUs(); });
+    connect(m_form1->Timer1, &QTimer::timeout, this, [this] { m_lastTickUs = Bench::nowUs(); });
     m_form1->Label2[0]->installEventFilter(this);
-    m_sound.onPlay = [this] {
-        if (Call* record = recordAt(m_current))
-            record->announcedUs = Measure::nowUs();
-    };
     return true;
 }
 
@@ -153,7 +149,7 @@ void MonitorBench::deactivate()
 
 void MonitorBench::onSimEvent(const QString& line)
 {
-    // "<microseconds> <event>", on the clock Measure::nowUs() reads.
+    // "<microseconds> <event>", on the clock Bench::nowUs() reads.
     const QString event = line.section(' ', 1);
     Call* record = nullptr;
     if (event.startsWith("ring "_L1))
@@ -180,13 +176,13 @@ bool MonitorBench::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Paint
         && m_form1->Label2[0]->text() == QString::number(m_expectedCount)) {
         if (record && record->countShownUs < 0) {
-            record->countShownUs = Measure::nowUs();
+            record->countShownUs = Bench::nowUs();
             record->tickBeforeCountUs = m_lastTickUs > record->cycleStartUs ? m_lastTickUs : -1;
             if (m_callerIdOnCount) {
                 QTimer::singleShot(0, this, [this, record] {
                     m_sim.command(u"send \\r\\nDATE = 1206\\r\\nTIME = 1945\\r\\nNMBR = "_s
                         + caller(record->kind, u"\\r\\nNAME = "_s) + u"\\r\\n"_s);
-                    record->cidUs = Measure::nowUs();
+                    record->cidUs = Bench::nowUs();
                 });
             }
         }
@@ -209,10 +205,10 @@ std::pair<qint64, qint64> MonitorBench::idleUs(int seconds)
         measuring = true;
         // The first paints after switching on are over by then; what is left is the wait.
         QTimer::singleShot(kSettleMs, this, [&, seconds] {
-            result = { -Measure::nowUs(), -Measure::cpuUs() };
+            result = { -Bench::nowUs(), -Bench::cpuUs() };
             QTimer::singleShot(seconds * 1000, this, [&] {
-                result.first += Measure::nowUs();
-                result.second += Measure::cpuUs();
+                result.first += Bench::nowUs();
+                result.second += Bench::cpuUs();
                 deactivate();
             });
         });
@@ -221,8 +217,8 @@ std::pair<qint64, qint64> MonitorBench::idleUs(int seconds)
     return result;
 }
 
-std::vector<MonitorBench::Call> MonitorBench::calls(int count,
-    const std::function<CallKind(int)>& kindOf, const std::function<void(int)>& onHandled)
+std::vector<MonitorBench::Call> MonitorBench::calls(
+    int count, int knownEvery, const std::function<void(int)>& onHandled)
 {
     m_records.assign(std::size_t(count), Call {});
     m_current = -1;
@@ -230,7 +226,7 @@ std::vector<MonitorBench::Call> MonitorBench::calls(int count,
     m_cidEvents = 0;
     m_cycleStart = [&] {
         if (Call* done = recordAt(m_current)) {
-            done->cpuUs = Measure::cpuUs() - done->cpuAtStartUs;
+            done->cpuUs = Bench::cpuUs() - done->cpuAtStartUs;
             if (onHandled)
                 onHandled(m_current);
         }
@@ -239,10 +235,11 @@ std::vector<MonitorBench::Call> MonitorBench::calls(int count,
             return;
         }
         Call& next = m_records[std::size_t(m_current)];
-        next.kind = kindOf(m_current);
+        if (knownEvery > 0 && m_current % knownEvery == 0)
+            next.kind = CallKind::Known;
         // Read after onHandled, whose own work belongs to no call.
-        next.cycleStartUs = Measure::nowUs();
-        next.cpuAtStartUs = Measure::cpuUs();
+        next.cycleStartUs = Bench::nowUs();
+        next.cpuAtStartUs = Bench::cpuUs();
         m_expectedCount = m_app->state().TotalCalls + 1;
         // Placed from the event loop once the program has repainted after the last call, as
         // calls do that come seconds apart; a RING that came during that repaint would meet a
@@ -277,29 +274,28 @@ MonitorBench::Noise MonitorBench::noise(int megabytes)
         }
         // What the modem answered before is gone from the buffer by now.
         asReceived.clear();
-        cpuMark = Measure::cpuUs();
+        cpuMark = Bench::cpuUs();
         sendMore();
     };
     m_link->onRead = [&](const QString& text) {
         // After the noise, one RING: timed as a call from the read that brought it.
         if (!m_records.empty()) {
             if (ringReadUs < 0 && text.contains("RING\r\n"_L1))
-                ringReadUs = Measure::nowUs();
+                ringReadUs = Bench::nowUs();
             return;
         }
         asReceived += text;
         if (asReceived.size() < sent)
             return;
         if (asReceived.size() >= qint64(result.cpuPerMegabyteUs.size() + 1) * kMegabyte) {
-            result.cpuPerMegabyteUs.push_back(Measure::cpuUs() - cpuMark);
-            cpuMark = Measure::cpuUs();
+            result.cpuPerMegabyteUs.push_back(Bench::cpuUs() - cpuMark);
+            cpuMark = Bench::cpuUs();
         }
         if (asReceived.size() < megabytes * kMegabyte) {
             sendMore();
             return;
         }
         QTimer::singleShot(0, this, [&] {
-            result.bufferChars = m_app->state().ReceiveBuffer.size();
             result.bufferAsReceived = m_app->state().ReceiveBuffer == asReceived;
             m_records.assign(1, Call {});
             m_current = 0;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ObservedSound.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtLauncher.h"
 #include "platform/QtLogPrinter.h"
 #include "platform/QtPictureLoader.h"
+#include "platform/QtSoundPlayer.h"
 #include "support/ModemSim.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingProgramEnd.h"
@@ -55,8 +55,6 @@ public:
         qint64 cidUs = -1;
         qint64 collectionTickUs = -1;
         qint64 dialUs = -1;
-        // The announcement sound was started.
-        qint64 announcedUs = -1;
         // CPU time of the whole call: from this cycle's start to the next one's.
         qint64 cpuUs = -1;
     };
@@ -65,7 +63,6 @@ public:
     {
         // Index i: the (i+1)th megabyte of noise.
         std::vector<qint64> cpuPerMegabyteUs;
-        qint64 bufferChars = 0;
         bool bufferAsReceived = false;
         // The RING after the noise: from the program's read of it to Label2(0) painted.
         qint64 ringReadToCountUs = -1;
@@ -85,10 +82,11 @@ public:
 
     // This process's wall-clock and CPU time over `seconds` of waiting for a ring.
     std::pair<qint64, qint64> idleUs(int seconds);
-    // Takes `count` calls, each placed as soon as the program is back waiting for a ring.
+    // Takes `count` calls, each placed as soon as the program is back waiting for a ring: the
+    // known caller every `knownEvery` calls from the first (0: never), else the blocked one.
     // `onHandled` runs once a call's record is complete.
-    std::vector<Call> calls(int count, const std::function<CallKind(int)>& kindOf,
-        const std::function<void(int)>& onHandled = {});
+    std::vector<Call> calls(
+        int count, int knownEvery, const std::function<void(int)>& onHandled = {});
     Noise noise(int megabytes);
 
     Form1& form1() { return *m_form1; }
@@ -113,7 +111,7 @@ private:
     ModemSim m_sim { false };
 
     QtEventPump m_pump;
-    ObservedSound m_sound;
+    QtSoundPlayer m_sound;
     QtPictureLoader m_pictures;
     QtLauncher m_launcher;
     QtLogPrinter m_printer;

@@ -1,5 +1,4 @@
-#include "Measure.h"
-#include "Report.h"
+#include "Bench.h"
 #include "windows/AppFonts.h"
 #include "windows/main/LogBox.h"
 
@@ -32,7 +31,7 @@ const QString kBlocked = u"Phone number:\r\n5550001111\r\nWas blocked.\r\n++++++
 // Median CPU of the nine calls up to `call`, so that one call's scheduling noise does not decide.
 qint64 cpuUpTo(const std::vector<qint64>& cpuUs, int call)
 {
-    return Measure::median(std::vector<qint64>(cpuUs.begin() + call - 9, cpuUs.begin() + call));
+    return Bench::median(std::vector<qint64>(cpuUs.begin() + call - 9, cpuUs.begin() + call));
 }
 
 } // namespace
@@ -79,11 +78,11 @@ int main(int argc, char* argv[])
         end.insertText(text);
     };
 
-    const qint64 beforeKb = Measure::statusKb("VmRSS");
+    const qint64 beforeKb = Bench::statusKb("VmRSS");
     qint64 fromKb = 0;
     std::vector<qint64> cpuUs;
     for (int call = 1; call <= calls; ++call) {
-        const qint64 cpu = Measure::cpuUs();
+        const qint64 cpu = Bench::cpuUs();
         append(kCallerId);
         append(kBlocked);
         if (box)
@@ -98,37 +97,37 @@ int main(int argc, char* argv[])
             laidOutFrom = first;
         }
         QCoreApplication::processEvents();
-        cpuUs.push_back(Measure::cpuUs() - cpu);
+        cpuUs.push_back(Bench::cpuUs() - cpu);
         if (call == kGrowthFromCall)
-            fromKb = Measure::statusKb("VmRSS");
+            fromKb = Bench::statusKb("VmRSS");
     }
-    const qint64 lastKb = Measure::statusKb("VmRSS");
-    const qint64 peakKb = Measure::statusKb("VmHWM");
+    const qint64 lastKb = Bench::statusKb("VmRSS");
+    const qint64 peakKb = Bench::statusKb("VmHWM");
 
-    Report::heading(u"Log view %1: %2 calls of %3 characters, %4 x %5 pixels, %6 platform"_s.arg(
-        kind, Report::number(calls), QString::number(kCallerId.size() + kBlocked.size()),
+    Bench::heading(u"Log view %1: %2 calls of %3 characters, %4 x %5 pixels, %6 platform"_s.arg(
+        kind, Bench::number(calls), QString::number(kCallerId.size() + kBlocked.size()),
         QString::number(view->width()), QString::number(view->height()),
         QGuiApplication::platformName()));
     const double growthMb = (peakKb - beforeKb) / 1024.0;
-    Report::figure(u"peak memory grown over the calls"_s,
+    Bench::figure(u"peak memory grown over the calls"_s,
         u"%1 MB (peak %2 MB)"_s.arg(growthMb, 0, 'f', 1).arg(peakKb / 1024.0, 0, 'f', 1),
         u"< %1 MB"_s.arg(kViewGrowthTargetMb), growthMb < kViewGrowthTargetMb);
     const double perCallKb = double(lastKb - fromKb) / (calls - kGrowthFromCall);
-    Report::figure(u"memory grown per call, call %1 to %2"_s.arg(
-                       Report::number(kGrowthFromCall), Report::number(calls)),
+    Bench::figure(u"memory grown per call, call %1 to %2"_s.arg(
+                      Bench::number(kGrowthFromCall), Bench::number(calls)),
         u"%1 kB"_s.arg(perCallKb, 0, 'f', 2), u"< %1 kB"_s.arg(kGrowthPerCallTargetKb),
         perCallKb < kGrowthPerCallTargetKb);
     const qint64 firstUs = cpuUpTo(cpuUs, 10);
     const qint64 lastUs = cpuUpTo(cpuUs, calls);
-    Report::figure(u"CPU per call at call 10 / %1"_s.arg(Report::number(calls)),
-        Report::msFromUs(firstUs) + u" / "_s + Report::msFromUs(lastUs),
-        u"< "_s + Report::msFromUs(qint64(kGrowthTargetFactor * firstUs)),
+    Bench::figure(u"CPU per call at call 10 / %1"_s.arg(Bench::number(calls)),
+        Bench::msFromUs(firstUs) + u" / "_s + Bench::msFromUs(lastUs),
+        u"< "_s + Bench::msFromUs(qint64(kGrowthTargetFactor * firstUs)),
         lastUs < kGrowthTargetFactor * firstUs);
     if (edit) {
         int laidOut = 0;
         for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next())
             laidOut += block.layout()->lineCount() > 0 ? 1 : 0;
-        Report::detail(u"blocks in the view / laid out"_s,
+        Bench::detail(u"blocks in the view / laid out"_s,
             u"%1 / %2"_s.arg(edit->document()->blockCount()).arg(laidOut));
     }
     return 0;

@@ -1,6 +1,5 @@
-#include "Measure.h"
+#include "Bench.h"
 #include "MonitorBench.h"
-#include "Report.h"
 #include "windows/AppFonts.h"
 #include "windows/main/Form1.h"
 
@@ -14,6 +13,9 @@ using namespace Qt::StringLiterals;
 // fast it reacts to the modem, what call 10, 1,000 and 10,000 of one run cost, and how it takes
 // megabytes of line noise.
 namespace {
+
+using Call = MonitorBench::Call;
+using CallKind = MonitorBench::CallKind;
 
 constexpr double kIdleCpuTargetPercent = 0.5;
 constexpr double kReactionTargetMs = 5;
@@ -34,36 +36,32 @@ QString fixed(double value, int decimals)
 // Notes the calls the program did not take in full and any other problem; 0 when there was none.
 // A ring whose caller ID came after six ticks is, by the rule, not counted: with shortened ticks
 // a busy machine can delay the text that long.
-int reportProblems(const MonitorBench& bench, const std::vector<MonitorBench::Call>& records = {})
+int reportProblems(const MonitorBench& bench, const std::vector<Call>& records = {})
 {
-    const auto late
-        = std::count_if(records.begin(), records.end(), [](const MonitorBench::Call& call) {
-              return call.countShownUs >= 0
-                  && (call.kind == MonitorBench::CallKind::Blocked ? call.dialUs : call.announcedUs)
-                  < 0;
-          });
+    const auto late = std::count_if(records.begin(), records.end(), [](const Call& call) {
+        return call.countShownUs >= 0 && call.kind == CallKind::Blocked && call.dialUs < 0;
+    });
     if (late > 0)
-        Report::note(u"%1 of %2 calls rang, but their caller ID reached the program after six "
-                     "shortened ticks; by the rule they were not counted."_s.arg(late)
-                         .arg(records.size()));
+        Bench::note(u"%1 blocked calls rang, but their caller ID reached the program after six "
+                    "shortened ticks; by the rule they were not counted."_s.arg(late));
     QStringList problems = bench.problems();
-    const auto missing = std::count_if(records.begin(), records.end(),
-        [](const MonitorBench::Call& call) { return call.countShownUs < 0; });
+    const auto missing = std::count_if(
+        records.begin(), records.end(), [](const Call& call) { return call.countShownUs < 0; });
     if (missing > 0)
         problems << u"%1 calls never showed their count"_s.arg(missing);
     for (const QString& problem : problems)
-        Report::note(u"PROBLEM: "_s + problem);
+        Bench::note(u"PROBLEM: "_s + problem);
     return problems.isEmpty() ? 0 : 1;
 }
 
 int runIdle(MonitorBench& bench, int seconds, int intervalMs)
 {
-    Report::heading(u"Monitoring with no calls: %1 s waiting for a ring (Timer1 at %2 ms, %3 "
-                    "platform)"_s.arg(QString::number(seconds), QString::number(intervalMs),
-                        QGuiApplication::platformName()));
+    Bench::heading(u"Monitoring with no calls: %1 s waiting for a ring (Timer1 at %2 ms, %3 "
+                   "platform)"_s.arg(QString::number(seconds), QString::number(intervalMs),
+                       QGuiApplication::platformName()));
     const auto [wallUs, cpuUs] = bench.idleUs(seconds);
     const double percent = wallUs > 0 ? 100.0 * cpuUs / wallUs : -1;
-    Report::figure(u"CPU use while waiting"_s,
+    Bench::figure(u"CPU use while waiting"_s,
         u"%1 % of one core (%2 ms CPU in %3 s)"_s.arg(
             fixed(percent, 3), fixed(cpuUs / 1000.0, 1), fixed(wallUs / 1e6, 1)),
         u"< %1 %"_s.arg(kIdleCpuTargetPercent), percent >= 0 && percent < kIdleCpuTargetPercent);
@@ -74,22 +72,21 @@ int runIdle(MonitorBench& bench, int seconds, int intervalMs)
 void reportSpan(const QString& what, const std::vector<qint64>& ticks,
     const std::vector<qint64>& own, const QString& rule)
 {
-    Report::detail(what + u": tick share"_s, Report::medianAndWorst(ticks) + rule);
-    Report::figure(what + u": program's own"_s, Report::medianAndWorst(own),
+    Bench::detail(what + u": tick share"_s, Bench::medianAndWorst(ticks) + rule);
+    Bench::figure(what + u": program's own"_s, Bench::medianAndWorst(own),
         u"< %1 ms"_s.arg(kReactionTargetMs),
-        !own.empty() && Measure::worst(own) < kReactionTargetMs * 1000);
+        !own.empty() && Bench::worst(own) < kReactionTargetMs * 1000);
 }
 
 int runReaction(MonitorBench& bench, int calls, int intervalMs, int cidDelayMs)
 {
-    Report::heading(
+    Bench::heading(
         u"Reaction to the modem: %1 blocked calls, Timer1 at %2 ms%3, caller ID %4 ms after RING"_s
             .arg(QString::number(calls), QString::number(intervalMs),
                 intervalMs == 500 ? QString() : u" (shortened)"_s, QString::number(cidDelayMs)));
-    const std::vector<MonitorBench::Call> records
-        = bench.calls(calls, [](int) { return MonitorBench::CallKind::Blocked; });
+    const std::vector<Call> records = bench.calls(calls, 0);
     std::vector<qint64> ringTicks, ringOwn, dialTicks, dialOwn;
-    for (const MonitorBench::Call& call : records) {
+    for (const Call& call : records) {
         if (call.ringUs >= 0 && call.countShownUs >= call.ringUs) {
             const qint64 tickShare = qMax<qint64>(0, call.tickBeforeCountUs - call.ringUs);
             ringTicks.push_back(tickShare);
@@ -110,13 +107,11 @@ int runReaction(MonitorBench& bench, int calls, int intervalMs, int cidDelayMs)
 
 int runManyCalls(MonitorBench& bench, int calls, int intervalMs)
 {
-    Report::heading(u"%1 calls in one run, Timer1 shortened to %2 ms, caller ID sent as soon as "
-                    "the count shows"_s.arg(Report::number(calls))
-                        .arg(intervalMs));
-    Report::note(u"Every 9th call from the 1st is the known caller (logged, picture, sound, "
-                 "ringing waited out), the others the blocked one."_s);
-    Report::note(u"CPU of a call: this process, from the cycle that took it to the next; a round "
-                 "= that call and the eight before it."_s);
+    Bench::heading(u"%1 calls in one run, Timer1 shortened to %2 ms, caller ID sent as soon as "
+                   "the count shows"_s.arg(Bench::number(calls))
+                       .arg(intervalMs));
+    Bench::note(u"Calls 1, 10, 19, ... are the known caller, the others the blocked one; a round "
+                "= a call and the eight before it."_s);
     bench.setCallerIdOnCount(true);
     std::vector<int> checkpoints;
     // The last known caller of the run is measured too, so its cost compares with call 10's.
@@ -128,20 +123,14 @@ int runManyCalls(MonitorBench& bench, int calls, int intervalMs)
     std::vector<qint64> rssKb(std::size_t(calls) + 1, -1);
     qint64 peakKb = -1;
     Form1& form1 = bench.form1();
-    const std::vector<MonitorBench::Call> records = bench.calls(
-        calls,
-        [](int index) {
-            return index % kRound == 0 ? MonitorBench::CallKind::Known
-                                       : MonitorBench::CallKind::Blocked;
-        },
-        [&](int index) {
-            const std::size_t n = std::size_t(index) + 1;
-            if (std::find(checkpoints.begin(), checkpoints.end(), int(n)) != checkpoints.end()) {
-                logChars[n] = form1.logText().size();
-                rssKb[n] = Measure::statusKb("VmRSS");
-                peakKb = Measure::statusKb("VmHWM");
-            }
-        });
+    const std::vector<Call> records = bench.calls(calls, kRound, [&](int index) {
+        const std::size_t n = std::size_t(index) + 1;
+        if (std::find(checkpoints.begin(), checkpoints.end(), int(n)) != checkpoints.end()) {
+            logChars[n] = form1.logText().size();
+            rssKb[n] = Bench::statusKb("VmRSS");
+            peakKb = Bench::statusKb("VmHWM");
+        }
+    });
 
     double firstCall = -1;
     double firstRound = -1;
@@ -150,65 +139,64 @@ int runManyCalls(MonitorBench& bench, int calls, int intervalMs)
         double round = 0;
         for (int i = n - kRound; i < n; ++i)
             round += records[std::size_t(i)].cpuUs / 1000.0 / kRound;
-        const QString what = u"CPU for call %1 / per call of its round"_s.arg(Report::number(n));
-        const QString value = Report::ms(single) + u" / "_s + Report::ms(round);
+        const QString what = u"CPU for call %1 / per call of its round"_s.arg(Bench::number(n));
+        const QString value = Bench::ms(single) + u" / "_s + Bench::ms(round);
         if (firstCall < 0) {
             firstCall = single;
             firstRound = round;
-            Report::detail(what, value);
+            Bench::detail(what, value);
         } else {
-            Report::figure(what, value,
-                u"< %1 / %2"_s.arg(Report::ms(kGrowthTargetFactor * firstCall),
-                    Report::ms(kGrowthTargetFactor * firstRound)),
+            Bench::figure(what, value,
+                u"< %1 / %2"_s.arg(Bench::ms(kGrowthTargetFactor * firstCall),
+                    Bench::ms(kGrowthTargetFactor * firstRound)),
                 single >= 0 && single < kGrowthTargetFactor * firstCall
                     && round < kGrowthTargetFactor * firstRound);
         }
-        Report::detail(u"  log / resident memory after call %1"_s.arg(Report::number(n)),
-            u"%1 characters / %2 MB"_s.arg(Report::number(logChars[std::size_t(n)]),
-                fixed(rssKb[std::size_t(n)] / 1024.0, 1)));
+        Bench::detail(u"  log / resident memory after call %1"_s.arg(Bench::number(n)),
+            u"%1 characters / %2 MB"_s.arg(
+                Bench::number(logChars[std::size_t(n)]), fixed(rssKb[std::size_t(n)] / 1024.0, 1)));
     }
     const int last = checkpoints.back();
     if (last > kGrowthFromCall && rssKb[std::size_t(kGrowthFromCall)] >= 0) {
         const double perCallKb
             = double(rssKb[std::size_t(last)] - rssKb[std::size_t(kGrowthFromCall)])
             / (last - kGrowthFromCall);
-        Report::figure(u"memory grown per call, call %1 to %2"_s.arg(
-                           Report::number(kGrowthFromCall), Report::number(last)),
+        Bench::figure(u"memory grown per call, call %1 to %2"_s.arg(
+                          Bench::number(kGrowthFromCall), Bench::number(last)),
             u"%1 kB"_s.arg(fixed(perCallKb, 2)), u"< %1 kB"_s.arg(kGrowthPerCallTargetKb),
             perCallKb < kGrowthPerCallTargetKb);
     }
     const double peakMb = peakKb / 1024.0;
     const double peakTargetMb
         = kPeakMemoryTargetMb + qMax(0, calls - kPeakMemoryCalls) * kGrowthPerCallTargetKb / 1024;
-    Report::figure(u"peak memory after %1 calls"_s.arg(Report::number(calls)),
+    Bench::figure(u"peak memory after %1 calls"_s.arg(Bench::number(calls)),
         u"%1 MB"_s.arg(fixed(peakMb, 1)), u"< %1 MB"_s.arg(fixed(peakTargetMb, 0)),
         peakMb < peakTargetMb);
-    Report::detail(u"Total Calls / Total Blocked as the window shows them"_s,
+    Bench::detail(u"Total Calls / Total Blocked as the window shows them"_s,
         form1.Label2[0]->text() + u" / "_s + form1.Label2[1]->text());
     return reportProblems(bench, records);
 }
 
 int runNoise(MonitorBench& bench, int megabytes, int intervalMs)
 {
-    Report::heading(u"Line noise: %1 MB without \"RING\" CR LF while waiting for a ring, then a "
-                    "RING (Timer1 shortened to %2 ms)"_s.arg(megabytes)
-                        .arg(intervalMs));
+    Bench::heading(u"Line noise: %1 MB without \"RING\" CR LF while waiting for a ring, then a "
+                   "RING (Timer1 shortened to %2 ms)"_s.arg(megabytes)
+                       .arg(intervalMs));
     const MonitorBench::Noise noise = bench.noise(megabytes);
     const std::vector<qint64>& cpu = noise.cpuPerMegabyteUs;
     if (cpu.size() >= 2) {
-        Report::detail(u"CPU for the 1st megabyte"_s, Report::msFromUs(cpu[0]));
-        Report::figure(u"CPU for megabyte %1"_s.arg(cpu.size()), Report::msFromUs(cpu.back()),
-            u"< %1 (2 x 1st)"_s.arg(Report::msFromUs(qint64(kGrowthTargetFactor * cpu[0]))),
+        Bench::detail(u"CPU for the 1st megabyte"_s, Bench::msFromUs(cpu[0]));
+        Bench::figure(u"CPU for megabyte %1"_s.arg(cpu.size()), Bench::msFromUs(cpu.back()),
+            u"< %1 (2 x 1st)"_s.arg(Bench::msFromUs(qint64(kGrowthTargetFactor * cpu[0]))),
             cpu.back() < kGrowthTargetFactor * cpu[0]);
     }
-    Report::detail(u"ReceiveBuffer when the RING came"_s,
-        u"%1 characters, %2"_s.arg(Report::number(noise.bufferChars),
-            noise.bufferAsReceived ? u"exactly the text received"_s : u"NOT the text received"_s));
+    Bench::detail(u"ReceiveBuffer when the RING came"_s,
+        noise.bufferAsReceived ? u"exactly the text received"_s : u"NOT the text received"_s);
     // The modem does not time a lone RING sent by command, so the figure runs from the
     // program's read of it.
     const qint64 ringUs = noise.ringReadToCountUs;
-    Report::figure(u"RING after the noise: read -> Label2(0) shown"_s,
-        ringUs >= 0 ? Report::msFromUs(ringUs) : u"not seen"_s, u"< %1 ms"_s.arg(kReactionTargetMs),
+    Bench::figure(u"RING after the noise: read -> Label2(0) shown"_s,
+        ringUs >= 0 ? Bench::msFromUs(ringUs) : u"not seen"_s, u"< %1 ms"_s.arg(kReactionTargetMs),
         ringUs >= 0 && ringUs < kReactionTargetMs * 1000);
     return reportProblems(bench) + (noise.bufferAsReceived ? 0 : 1);
 }

@@ -13,7 +13,7 @@ echo "  $(nproc) cores ($(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xa
 mkdir -p "$build"
 log=$build/bench-stderr.log
 if ! { cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build "$build" \
-       --target halvoren modem-sim bench_monitor bench_startup bench_blank_window bench_logview; } \
+       --target halvoren modem-sim bench_monitor bench_startup bench_logview; } \
        > "$build/bench-build.log" 2>&1; then
     tail -n 30 "$build/bench-build.log"
     echo "The build failed; see $build/bench-build.log"
