@@ -1,12 +1,11 @@
 #pragma once
 
-#include "CallRecord.h"
-#include "ObservedSound.h"
-#include "SimProcess.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtLauncher.h"
 #include "platform/QtLogPrinter.h"
 #include "platform/QtPictureLoader.h"
+#include "platform/QtSoundPlayer.h"
+#include "support/ModemSim.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingProgramEnd.h"
 
@@ -14,12 +13,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
-struct AppState;
 class Form1;
 class Halvoren;
 class ProbedLink;
@@ -34,24 +32,39 @@ class MonitorBench : public QObject
     Q_OBJECT
 
 public:
-    struct Idle
+    // A caller marked "B" (cut off by dialling), or one in the phone book with a picture and a
+    // sound (announced, then the ringing is waited out).
+    enum class CallKind { Blocked, Known };
+
+    // One call as the benchmark saw it. Times are microseconds on the monotonic clock; -1 = did
+    // not happen.
+    struct Call
     {
-        qint64 wallUs = 0;
-        qint64 cpuUs = 0;
-        qint64 polls = 0;
-        qint64 ticks = 0;
+        CallKind kind = CallKind::Blocked;
+        // The program began the call cycle that took this call (it asked whether the port is
+        // open).
+        qint64 cycleStartUs = -1;
+        qint64 cpuAtStartUs = 0;
+        // The modem sent "RING"; Label2(0) was painted with the new count; the last Timer1 tick
+        // before that (-1: none since the ring).
+        qint64 ringUs = -1;
+        qint64 countShownUs = -1;
+        qint64 tickBeforeCountUs = -1;
+        // The modem sent the caller-ID text; the Timer1 tick that ended its collection; the
+        // program's write of "ATDT1" returned (the text is on the line).
+        qint64 cidUs = -1;
+        qint64 collectionTickUs = -1;
+        qint64 dialUs = -1;
+        // CPU time of the whole call: from this cycle's start to the next one's.
+        qint64 cpuUs = -1;
     };
 
     struct Noise
     {
         // Index i: the (i+1)th megabyte of noise.
         std::vector<qint64> cpuPerMegabyteUs;
-        std::vector<qint64> pollsPerMegabyte;
-        qint64 bufferChars = 0;
         bool bufferAsReceived = false;
-        // The RING after the noise: from sending it to Label2(0) painted with the new count.
-        qint64 ringToCountUs = -1;
-        // The same from the program's read of the RING.
+        // The RING after the noise: from the program's read of it to Label2(0) painted.
         qint64 ringReadToCountUs = -1;
     };
 
@@ -67,18 +80,18 @@ public:
     // never missed because the modem or the program was scheduled late on a busy machine.
     void setCallerIdOnCount(bool onCount) { m_callerIdOnCount = onCount; }
 
-    Idle idle(int seconds);
-    // Takes `count` calls, each placed as soon as the program is back waiting for a ring.
+    // This process's wall-clock and CPU time over `seconds` of waiting for a ring.
+    std::pair<qint64, qint64> idleUs(int seconds);
+    // Takes `count` calls, each placed as soon as the program is back waiting for a ring: the
+    // known caller every `knownEvery` calls from the first (0: never), else the blocked one.
     // `onHandled` runs once a call's record is complete.
-    std::vector<CallRecord> calls(int count, const std::function<CallKind(int)>& kindOf,
-        const std::function<void(int, const CallRecord&)>& onHandled = {});
+    std::vector<Call> calls(
+        int count, int knownEvery, const std::function<void(int)>& onHandled = {});
     Noise noise(int megabytes);
 
     Form1& form1() { return *m_form1; }
-    AppState& state();
     // What went wrong in the runs so far (messages shown, the program ending, lost calls).
-    QStringList problems() const;
-    qint64 simPid() const { return m_sim.pid(); }
+    QStringList problems() const { return m_problems; }
 
 protected:
     bool event(QEvent* event) override;
@@ -89,20 +102,16 @@ private:
     // `quietLimitMs` of the last one, or the run is cut short.
     void monitor(int quietLimitMs);
     void deactivate();
-    void onSimEvent(qint64 atUs, const QString& line);
-    void onWrite(const QString& text);
-    void onRead(const QString& text);
-    void onCycleStart();
-    CallRecord* recordAt(int index);
-    void sendNoise();
+    void onSimEvent(const QString& line);
+    Call* recordAt(int index);
 
     int m_timerIntervalMs;
     QStringList m_modemOptions;
     QTemporaryDir m_dir;
-    SimProcess m_sim;
+    ModemSim m_sim { false };
 
     QtEventPump m_pump;
-    ObservedSound m_sound;
+    QtSoundPlayer m_sound;
     QtPictureLoader m_pictures;
     QtLauncher m_launcher;
     QtLogPrinter m_printer;
@@ -117,21 +126,12 @@ private:
     QTimer m_watchdog;
     bool m_dialogueStarted = false;
     std::function<void()> m_cycleStart;
-    std::function<void(const QString&)> m_read;
     QStringList m_problems;
-
-    qint64 m_ticks = 0;
     qint64 m_lastTickUs = -1;
-    qint64 m_queuedAtLastTickUs = -1;
 
-    std::vector<CallRecord> m_records;
+    std::vector<Call> m_records;
     int m_current = -1;
     int m_ringEvents = 0;
     int m_cidEvents = 0;
     int m_expectedCount = 0;
-    std::deque<int> m_dialled;
-    // Set while a lone RING is on its way; its count's paint is timed against it.
-    qint64 m_loneRingUs = -1;
-    qint64 m_loneRingReadUs = -1;
-    qint64 m_loneRingShownUs = -1;
 };

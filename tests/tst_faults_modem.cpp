@@ -2,6 +2,7 @@
 #include "monitor/PortDetection.h"
 #include "platform/SerialLink.h"
 #include "support/ModalAnswer.h"
+#include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "windows/config/Form2.h"
 #include "windows/config/Fr.h"
@@ -65,49 +66,6 @@ void report(const QString& fault, const QString& outcome, const QString& lost = 
     qInfo().noquote()
         << QStringLiteral("reliability | %1 | 1 | %2 | %3 |").arg(fault, outcome, lost);
 }
-
-// The modem simulator (tools/modem-sim) as a child process on a pseudo-terminal, linked in as
-// <folder>/ports/com<port> unless `port` is 0; stopped, and its link removed, when this goes.
-struct ModemSim
-{
-    ModemSim() { process.setProcessChannelMode(QProcess::ForwardedErrorChannel); }
-    ~ModemSim()
-    {
-        // SIGTERM: the simulator removes its link on the way out.
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-    bool start(const QString& folder, int port, const QStringList& options = {})
-    {
-        const QStringList link { "--link", folder + QStringLiteral("/ports/com%1").arg(port) };
-        process.start(HALVOREN_BINARY_DIR "/modem-sim", port > 0 ? options + link : options);
-        for (int i = 0; i < 1000 && device.isEmpty() && process.state() != QProcess::NotRunning;
-             ++i) {
-            QTest::qWait(10);
-            device = events().filter(QRegularExpression("^ready ")).value(0).mid(6);
-        }
-        return !device.isEmpty();
-    }
-    // E.g. "call 5551234567 JOHN", "send OK\r\n", "unplug".
-    void command(const QString& line)
-    {
-        process.write(line.toUtf8() + '\n');
-        // Delivered now, so the simulator acts on it even while the test does not process events.
-        process.waitForBytesWritten(3000);
-    }
-    // Every event line so far, oldest first ("ready ...", "rx ATV1Q0", "ring 1", ...).
-    QStringList events()
-    {
-        while (process.canReadLine())
-            lines << QString::fromUtf8(process.readLine()).chopped(1);
-        return lines;
-    }
-
-    QProcess process;
-    QStringList lines;
-    QString device;
-};
 
 // The program started in a temporary folder; unless a first run, configured for port 1 with
 // blocking on, 5551234567 (picture ann.bmp of 7 x 5 pixels, sound ann.wav) in entry 1 and
@@ -321,25 +279,25 @@ private slots:
         const QString link = rig.app.path("ports/com1");
         const QString folder = rig.app.path("nodev");
         // Held as another program holds it: its lock file taken and the line opened exclusively.
-        QSerialPort holder(modem->device);
+        QSerialPort holder(modem->device());
         QProcess sleeper;
         qint64 holderPid = QCoreApplication::applicationPid();
         if (setup.contains("held")) {
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
         } else if (setup.contains("sleep")) {
-            sleeper.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", modem->device });
+            sleeper.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", modem->device() });
             QVERIFY(sleeper.waitForStarted());
             holderPid = sleeper.processId();
             // Held once the shell has become sleep with the line open.
             QTRY_VERIFY(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/3").arg(holderPid))
-                == modem->device);
+                == modem->device());
         } else if (nodev) {
             // A device node on a file system mounted "nodev" cannot be opened, even by root.
             QVERIFY(QDir().mkpath(folder) && QDir().mkpath(rig.app.path("ports")));
             if (::mount("tmpfs", qPrintable(folder), "tmpfs", MS_NODEV, "size=64k") != 0)
                 QSKIP("cannot mount a nodev tmpfs");
             struct stat device = {};
-            QVERIFY(::stat(qPrintable(modem->device), &device) == 0);
+            QVERIFY(::stat(qPrintable(modem->device()), &device) == 0);
             QVERIFY(::mknod(qPrintable(folder + "/modem"), S_IFCHR | 0600, device.st_rdev) == 0);
             QVERIFY(QFile::link(folder + "/modem", link));
         }
@@ -366,7 +324,7 @@ private slots:
             outcome);
         const QString told = rig.app.platform().messages.texts.join(' ').section("\n\n", 1);
         const QString pattern = QString(cause)
-                                    .replace("PTS", modem->device.section('/', -1))
+                                    .replace("PTS", modem->device().section('/', -1))
                                     .replace("PID", QString::number(holderPid));
         QVERIFY2(QRegularExpression("^" + pattern + "$").match(told).hasMatch(), qPrintable(told));
         const bool ends = outcome.contains("not responding");
@@ -416,7 +374,7 @@ private slots:
                     + folder
                     + "/modem): Permission denied.\r\nJoin the group dialout, then log in again");
             QTest::mouseClick(form2.Command3, Qt::LeftButton);
-            QVERIFY(QFile::remove(link) && QFile::link(modem->device, link));
+            QVERIFY(QFile::remove(link) && QFile::link(modem->device(), link));
             QVERIFY(::umount2(qPrintable(folder), MNT_DETACH) == 0);
         } else {
             modem = std::make_unique<ModemSim>();
@@ -494,9 +452,9 @@ private slots:
         QVERIFY(modem.start(rig.app.dir(), 1, { "--cid-delay", "20" }));
         // A program holding port 3's line without a lock file: Detect leaves that port alone.
         QProcess holder;
-        holder.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", answering.device });
+        holder.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", answering.device() });
         QTRY_VERIFY(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/3").arg(holder.processId()))
-            == answering.device);
+            == answering.device());
         const int probes = answering.events().count("rx ATV1Q0");
         detect(1);
         QCOMPARE(form2.Combo1->itemText(0), "com1:");
@@ -552,7 +510,7 @@ private slots:
         ProgramRig rig(25);
         ModemSim modem;
         QVERIFY(modem.start(rig.app.dir(), 1));
-        const int device = ::open(qPrintable(modem.device), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int device = ::open(qPrintable(modem.device()), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios line {};
         QVERIFY(::tcgetattr(device, &line) == 0);
         cfsetspeed(&line, B9600);
