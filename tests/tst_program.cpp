@@ -76,10 +76,18 @@ private:
         return false;
     }
 
+    bool windowManagerReady()
+    {
+        QProcess xprop;
+        xprop.setProcessEnvironment(m_env);
+        xprop.start(QStringLiteral("xprop"), { "-root", "_NET_SUPPORTING_WM_CHECK" });
+        return xprop.waitForFinished(5000) && xprop.readAllStandardOutput().contains("window id #");
+    }
+
 private slots:
     void initTestCase()
     {
-        for (const char* tool : { "Xvfb", "openbox", "xdotool" }) {
+        for (const char* tool : { "Xvfb", "openbox", "xdotool", "xprop" }) {
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 QFAIL(qPrintable(QStringLiteral("%1 is missing; scripts/install-deps.sh installs "
                                                 "it")
@@ -94,6 +102,9 @@ private slots:
         m_windowManager.setProcessEnvironment(m_env);
         m_windowManager.start(QStringLiteral("openbox"), { "--sm-disable" });
         QVERIFY(m_windowManager.waitForStarted());
+        // A window mapped while the manager is still starting can stay unmapped for good; the
+        // manager is ready once it names itself on the root window.
+        QTRY_VERIFY_WITH_TIMEOUT(windowManagerReady(), 20000);
     }
 
     // Activate with Alt+A, one call, Save log with Alt+S, the window closed with Alt+F4.
