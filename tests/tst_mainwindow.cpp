@@ -36,6 +36,16 @@ int ink(QWidget* control)
     return dark;
 }
 
+// What a screen reader reads a control by. On Linux Qt names a combo box by its text, as GTK
+// does, and points to its label.
+QString name(QWidget* control)
+{
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(control);
+    const auto labels = read->relations(QAccessible::Label);
+    return (qobject_cast<QComboBox*>(control) && !labels.isEmpty() ? labels.first().first : read)
+        ->text(QAccessible::Name);
+}
+
 // Entries 1 to 5 as "number|mark|picture|wav" joined by ";", empty entries at the end left out.
 QString entries(const PhoneBook& book)
 {
@@ -163,13 +173,15 @@ private slots:
 
     // Per window: its caption and its controls' ("control=caption"); the order the Tab key walks
     // with every control enabled (Save stays disabled in the editor, as leaving the wav box jumps
-    // to it; option buttons take the Tab key at the selected one); its bold controls, "_" for
+    // to it; option buttons take the Tab key at the selected one), each with an accessible name,
+    // and the names some controls are read by; its bold controls, "_" for
     // underlined; a button that Return, Enter and Space press; and whether Escape closes it.
     void windows_data()
     {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("captions");
         QTest::addColumn<QStringList>("tabOrder");
+        QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("styled");
         QTest::addColumn<QString>("pressed");
         QTest::addColumn<bool>("escapeCloses");
@@ -181,6 +193,8 @@ private slots:
                                       "Label1[1]=Total Blocked:", "Label2[1]=0" }
                                << QStringList { "Command1", "Command2", "Command6", "Command5",
                                       "Command3", "Command4", "Command8", "Text1", "Command7" }
+                               << QStringList { "Text1=Call log", "Command7=About Halvoren",
+                                      "Label2[0]=Total Calls", "Label2[1]=Total Blocked" }
                                << QStringList { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]",
                                       "Command7", "Text1" }
                                << "Command2" << false;
@@ -188,8 +202,8 @@ private slots:
                                << QStringList { "Command1=&OK", "Label1=Halvoren 1.5",
                                       "Label2[0]=Caller ID software for your V.90 modem",
                                       "Label3=Shareware version" }
-                               << QStringList { "Command1" } << QStringList { "_Label3" }
-                               << "Command1" << true;
+                               << QStringList { "Command1" } << QStringList { "Command1=OK" }
+                               << QStringList { "_Label3" } << "Command1" << true;
         QTest::newRow("Form2") << " Halvoren 1.5 configuration menu"
                                << QStringList { "Command3=&Done", "Command1=Phonebook",
                                       "Command2=&Cancel", "Command8=?", "Command7=&Save config",
@@ -197,12 +211,16 @@ private slots:
                                       "Label3=Help Captions" }
                                << QStringList { "Command4", "Command7", "Command8", "Command2",
                                       "Combo1", "Command1", "Command3" }
+                               << QStringList { "Command8=About Halvoren",
+                                      "Combo1=Modem Comm Port" }
                                << QStringList { "Command4", "Command8", "Label4" } << "Command7"
                                << true;
         QTest::newRow("Form3") << "Locate wav files"
                                << QStringList { "Command2=&Select", "Command1=&Cancel",
                                       "Label3=Directory:", "Label2=Drive:", "Label1=Filename:" }
                                << QStringList { "File1", "Drive1", "Command1", "Dir1", "Command2" }
+                               << QStringList { "Drive1=Drive:", "Dir1=Directory",
+                                      "File1=Filename" }
                                << QStringList() << "Command2" << true;
         QTest::newRow("Phonebook")
             << "Phonebook"
@@ -214,6 +232,8 @@ private slots:
                    "Command2=&Done" }
             << QStringList { "Command5", "Text1", "Text3", "Text2", "Command6", "Command2",
                    "Command9", "Command1", "Check1", "VScroll1", "Check2", "Check3" }
+            << QStringList { "Text1=Phone Number", "Text3=Shows Picture", "Text2=Plays wav file",
+                   "Command9=Locate picture file", "Command1=Locate wav file", "VScroll1=Entry" }
             << QStringList { "Label5", "Label1", "Label6", "Label2", "Command6" } << "Command6"
             << true;
         QTest::newRow("Fr")
@@ -225,7 +245,8 @@ private slots:
                    "responsible for any problems \nthat may arise from running it.\n2.You the "
                    "user of this software may not modify the \nsoftware product or re-distribute "
                    "it in any modified \nform.\n" }
-            << QStringList { "Option3", "Command1" } << QStringList() << "Command1" << false;
+            << QStringList { "Option3", "Command1" } << QStringList { "Text1=Agreement" }
+            << QStringList() << "Command1" << false;
     }
 
     void windows()
@@ -233,6 +254,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QStringList, captions);
         QFETCH(QStringList, tabOrder);
+        QFETCH(QStringList, names);
         QFETCH(QStringList, styled);
         QFETCH(QString, pressed);
         QFETCH(bool, escapeCloses);
@@ -258,8 +280,15 @@ private slots:
             QTest::keyClick(focused, Qt::Key_Tab);
             walked << (focused->parentWidget()->isWindow() ? focused : focused->parentWidget())
                           ->objectName();
+            QVERIFY2(!name(focused).isEmpty(), qPrintable(walked.last()));
         }
         QCOMPARE(walked, tabOrder + tabOrder.mid(0, 1));
+        QStringList named;
+        for (const QString& pair : names) {
+            const QString control = pair.left(pair.indexOf('='));
+            named << control + '=' + name(form->findChild<QWidget*>(control));
+        }
+        QCOMPARE(named, names);
 
         // Qt can report a bold face and still draw regular outlines, so only the drawing tells.
         for (const QString& name : styled) {
@@ -287,39 +316,23 @@ private slots:
 
     // While the About box or the configuration window is open its opener looks as before, a
     // control the program disabled included, but takes no input and cannot be closed. Each row:
-    // the opener, its button, the window it opens, that window's closing button, and a button
-    // of the opener whose click would show.
+    // the opener, whether its button opens the About box, and that button; "Command2" of either
+    // opener is a button whose click would show.
     void disabledWhileOpen_data()
     {
         QTest::addColumn<QString>("from");
+        QTest::addColumn<bool>("about");
         QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("opens");
-        QTest::addColumn<QString>("closer");
-        QTest::addColumn<QString>("inert");
-        QTest::newRow("About box") << "Form1"
-                                   << "Command7"
-                                   << "Form4"
-                                   << "Command1"
-                                   << "Command2";
-        QTest::newRow("configuration window") << "Form1"
-                                              << "Command3"
-                                              << "Form2"
-                                              << "Command3"
-                                              << "Command2";
-        QTest::newRow("About from configuration") << "Form2"
-                                                  << "Command8"
-                                                  << "Form4"
-                                                  << "Command1"
-                                                  << "Command2";
+        QTest::newRow("About box") << "Form1" << true << "Command7";
+        QTest::newRow("configuration window") << "Form1" << false << "Command3";
+        QTest::newRow("About from configuration") << "Form2" << true << "Command8";
     }
 
     void disabledWhileOpen()
     {
         QFETCH(QString, from);
+        QFETCH(bool, about);
         QFETCH(QString, button);
-        QFETCH(QString, opens);
-        QFETCH(QString, closer);
-        QFETCH(QString, inert);
         start();
         QWidget* opener = window(from);
         // As the monitor leaves it.
@@ -328,19 +341,20 @@ private slots:
         opener->findChild<QPushButton*>(button)->setFocus();
         const QImage before = opener->grab().toImage();
         QTest::mouseClick(opener->findChild<QPushButton*>(button), Qt::LeftButton);
-        QWidget* opened = opens == "Form4" ? static_cast<QWidget*>(forms().loadedForm4())
-                                           : forms().loadedForm2();
+        QWidget* opened
+            = about ? static_cast<QWidget*>(forms().loadedForm4()) : forms().loadedForm2();
         QVERIFY(opened && QTest::qWaitForWindowActive(opened));
-        QTest::mouseClick(opener->findChild<QPushButton*>(inert), Qt::LeftButton);
+        QTest::mouseClick(opener->findChild<QPushButton*>("Command2"), Qt::LeftButton);
         opener->close();
         QVERIFY(opener->isVisible() && ends() == 0);
         QCOMPARE(opener->grab().toImage(), before);
 
-        QTest::mouseClick(opened->findChild<QPushButton*>(closer), Qt::LeftButton);
+        QTest::mouseClick(
+            opened->findChild<QPushButton*>(about ? "Command1" : "Command3"), Qt::LeftButton);
         QVERIFY(!opened->isVisible() && !forms().loadedForm4() && !m_form1->Command8->isEnabled());
         // Taking input again: "&Clear log" clears, "&Cancel" unloads; closing the main window
         // ends the program.
-        QTest::mouseClick(opener->findChild<QPushButton*>(inert), Qt::LeftButton);
+        QTest::mouseClick(opener->findChild<QPushButton*>("Command2"), Qt::LeftButton);
         QVERIFY(m_form1->logText().isEmpty() || !forms().loadedForm2());
         m_form1->close();
         QCOMPARE(m_app->platform().end.statuses, { 0 });
@@ -454,23 +468,22 @@ private slots:
     void closeWithUnsavedCalls_data()
     {
         QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("ends");
+        QTest::addColumn<QString>("keys");
         QTest::addColumn<bool>("written");
-        QTest::newRow("Return saves") << QString() << "Return" << 1 << true;
-        QTest::newRow("without saving") << QString() << "Alt+W" << 1 << false;
-        QTest::newRow("Cancel") << QString() << "Esc" << 0 << false;
-        QTest::newRow("the save fails") << "unwritable"
-                                        << "Return" << 0 << false;
-        QTest::newRow("saved before") << "Command5" << QString() << 1 << true;
-        QTest::newRow("cleared before") << "Command2" << QString() << 1 << false;
+        QTest::newRow("Return saves") << QString() << 1 << "Return" << true;
+        QTest::newRow("without saving") << QString() << 1 << "Alt+W" << false;
+        QTest::newRow("Cancel") << QString() << 0 << "Esc" << false;
+        QTest::newRow("the save fails") << "unwritable" << 0 << "Return" << false;
+        QTest::newRow("saved before") << "Command5" << 1 << QString() << true;
+        QTest::newRow("cleared before") << "Command2" << 1 << QString() << false;
     }
 
     void closeWithUnsavedCalls()
     {
         QFETCH(QString, action);
-        QFETCH(QString, keys);
         QFETCH(int, ends);
+        QFETCH(QString, keys);
         QFETCH(bool, written);
         m_app->writeSettings();
         m_app->writeEmptyPhoneBook();
@@ -726,20 +739,19 @@ private slots:
         QTest::addColumn<QString>("opener");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("wav");
-        QTest::addColumn<QString>("picture");
         QTest::addColumn<bool>("saveEnabled");
-        QTest::newRow("wav, double-click") << "Command1" << QStringList { "B.WAV" } << "~/B.WAV"
-                                           << "/gone/p.bmp" << true;
-        QTest::newRow("picture, double-click") << "Command9" << QStringList { "d.jpg" } << "~/w.wav"
-                                               << "@/d.jpg" << false;
+        QTest::addColumn<QString>("picture");
+        QTest::newRow("wav, double-click")
+            << "Command1" << QStringList { "B.WAV" } << "~/B.WAV" << true << "/gone/p.bmp";
+        QTest::newRow("picture, double-click")
+            << "Command9" << QStringList { "d.jpg" } << "~/w.wav" << false << "@/d.jpg";
         QTest::newRow("wav, Select")
             << "Command1" << QStringList { "select", "sub", "f.wav", "select" } << "~/sub/f.wav"
-            << "/gone/p.bmp" << true;
+            << true << "/gone/p.bmp";
         QTest::newRow("picture, Select")
-            << "Command9" << QStringList { "c.bmp", "select" } << "~/w.wav"
-            << "@/c.bmp" << false;
+            << "Command9" << QStringList { "c.bmp", "select" } << "~/w.wav" << false << "@/c.bmp";
         QTest::newRow("Cancel") << "Command9" << QStringList { "c.bmp", "cancel" } << "~/w.wav"
-                                << "/gone/p.bmp" << false;
+                                << false << "/gone/p.bmp";
     }
 
     void locate()
@@ -747,8 +759,8 @@ private slots:
         QFETCH(QString, opener);
         QFETCH(QStringList, steps);
         QFETCH(QString, wav);
-        QFETCH(QString, picture);
         QFETCH(bool, saveEnabled);
+        QFETCH(QString, picture);
         // The wav's folder exists, the picture's does not: that locator opens in the data folder.
         for (const char* name : { "c.bmp", "d.jpg" })
             QVERIFY(QFile(m_app->path(name)).open(QIODevice::WriteOnly));
