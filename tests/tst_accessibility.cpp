@@ -82,8 +82,6 @@ private slots:
         QTest::newRow("CR LF split, lone CR and LF")
             << QStringList { "RING\r", "\nNMBR\r5551234567\n" } << "RING\nNMBR\n5551234567\n"
             << 21 << "";
-        QTest::newRow("control character") << QStringList { "RING\r\n", "A\aB\r\n" }
-                                           << u"RING\nA\u2407B\n"_qs << 6 << u"A\u2407B\n"_qs;
         QTest::newRow("on the last line") << QStringList { "RING\r\nNMBR = 555", "1234567" }
                                           << "RING\nNMBR = 5551234567" << 5 << "NMBR = 5551234567";
     }
@@ -100,8 +98,7 @@ private slots:
         for (const QString& text : appends)
             log->appendLog(text);
         QAccessibleInterface* iface = accessible(log);
-        QCOMPARE(iface->role(), QAccessible::EditableText);
-        QVERIFY(iface->state().readOnly);
+        QVERIFY(iface->role() == QAccessible::EditableText && iface->state().readOnly);
         QAccessibleTextInterface* text = iface->textInterface();
         QVERIFY(text);
         QCOMPARE(text->characterCount(), shown.size());
