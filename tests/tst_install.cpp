@@ -12,18 +12,15 @@ class TestInstall : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_root;
+    std::unique_ptr<QTemporaryDir> m_root;
 
-    QString at(const QString& relative) const { return m_root.filePath(relative); }
+    QString at(const QString& relative) const { return m_root->filePath(relative); }
 
 private slots:
     void init()
     {
-        QVERIFY(m_root.isValid());
-        for (const QString& entry :
-            QDir(m_root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-            QDir(m_root.filePath(entry)).removeRecursively();
-        qputenv("XDG_DATA_HOME", m_root.filePath("home/.local/share").toUtf8());
+        m_root = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", at("home/.local/share").toUtf8());
     }
 
     // Folders made before the start ("a,b"), the executable's folder, then where the data files
@@ -75,13 +72,12 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(HALVOREN_ASSETS_DIR "/") + asset,
                 at("usr/share/halvoren/") + asset));
         const AppFolders folders = AppFolders::locate(at("usr/bin"));
-        QFile settings(folders.dataFolder + "/cconfig.ini");
-        QFile book(folders.dataFolder + "/phone.ini");
-        QVERIFY(settings.open(QIODevice::WriteOnly) && book.open(QIODevice::WriteOnly));
-        settings.write("com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n");
-        book.write(QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5));
-        settings.close();
-        book.close();
+        for (const auto& [name, bytes] :
+            { std::pair("cconfig.ini", QByteArray("com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n")),
+                std::pair("phone.ini", QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5)) }) {
+            QFile file(folders.dataFolder + '/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
 
         TestPlatform test(folders.dataFolder);
         test.platform.folders = folders;
