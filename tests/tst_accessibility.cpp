@@ -65,10 +65,12 @@ private slots:
         m_app.writeSettings();
         m_app.writeEmptyPhoneBook();
         m_app.start();
-        QVERIFY(form1());
+        QVERIFY(QTest::qWaitForWindowActive(form1()));
     }
 
-    // The log as shown, one line a line; each append reaches a screen reader at its offset.
+    // The log holds the text given and shows it as plain text, drawn, copied and read one line a
+    // line, control characters as the symbols that stand for them; each append reaches a screen
+    // reader at its offset.
     void logText_data()
     {
         QTest::addColumn<QStringList>("appends");
@@ -82,6 +84,12 @@ private slots:
         QTest::newRow("CR LF split, lone CR and LF")
             << QStringList { "RING\r", "\nNMBR\r5551234567\n" } << "RING\nNMBR\n5551234567\n"
             << 21 << "";
+        QTest::newRow("markup and control characters")
+            << QStringList { "NAME = <b>x</b> &amp;\r\n",
+                   QStringLiteral("NUL[%1] BEL[\a] ESC[\x1b] DEL[\x7f] C1[\u0085]\r\n\ab")
+                       .arg(QChar(0)) }
+            << u"NAME = <b>x</b> &amp;\nNUL[\u2400] BEL[\u2407] ESC[\u241b] DEL[\u2421] C1[\ufffd]\n\u2407b"_qs
+            << 22 << u"NUL[\u2400] BEL[\u2407] ESC[\u241b] DEL[\u2421] C1[\ufffd]\n"_qs;
         QTest::newRow("on the last line") << QStringList { "RING\r\nNMBR = 555", "1234567" }
                                           << "RING\nNMBR = 5551234567" << 5 << "NMBR = 5551234567";
     }
@@ -92,11 +100,21 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, offset);
         QFETCH(QString, line);
-        LogBox* log = form1()->Text1;
-        log->setLogText(QString());
+        Form1* form = form1();
+        LogBox* log = form->Text1;
+        form->setLogText(QStringLiteral("old text that setLogText replaces"));
+        form->setLogText(QString());
         g_inserted.clear();
         for (const QString& text : appends)
-            log->appendLog(text);
+            form->appendLog(text);
+        QCOMPARE(form->logText(), appends.join(QString()));
+        QCOMPARE(log->toPlainText(), shown);
+        const QImage raw = log->viewport()->grab().toImage();
+        form->focusLog();
+        QCOMPARE(QApplication::focusWidget(), log);
+        QTest::keyClick(log, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), shown);
         QAccessibleInterface* iface = accessible(log);
         QVERIFY(iface->role() == QAccessible::EditableText && iface->state().readOnly);
         QAccessibleTextInterface* text = iface->textInterface();
@@ -114,6 +132,8 @@ private slots:
             inserted += piece;
         }
         QCOMPARE(inserted, shown);
+        form->setLogText(shown);
+        QCOMPARE(log->viewport()->grab().toImage(), raw);
     }
 
     // A call through Activate: the caller reaches the log's reader, the counters count it, and

@@ -853,32 +853,6 @@ private slots:
         QCOMPARE(pauseTicks > 0, ended);
         QCOMPARE(run.halvoren.state().CommPort, "com1:");
     }
-
-    // The log holds the text given and shows it as plain text, drawn and copied, control
-    // characters as the symbols that stand for them.
-    void logView()
-    {
-        start();
-        m_form1->setLogText(QStringLiteral("old text that setLogText replaces"));
-        m_form1->setLogText(QString());
-        const QStringList appends { "NAME = <b>x</b> &amp;\r\na\r", "\nb\rc\nd",
-            QStringLiteral("NUL[%1] BEL[\a] ESC[\x1b] DEL[\x7f] C1[\u0085]\r\n\ab").arg(QChar(0)) };
-        const QString shown
-            = QStringLiteral("NAME = <b>x</b> &amp;\na\nb\nc\ndNUL[\u2400] "
-                             "BEL[\u2407] ESC[\u241b] DEL[\u2421] C1[\ufffd]\n\u2407b");
-        for (const QString& text : appends)
-            m_form1->appendLog(text);
-        QCOMPARE(m_form1->logText(), appends.join(QString()));
-        QCOMPARE(m_form1->Text1->toPlainText(), shown);
-        const QImage raw = drawnLog();
-        m_form1->focusLog();
-        QCOMPARE(QApplication::focusWidget(), m_form1->Text1);
-        QTest::keyClick(m_form1->Text1, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(m_form1->Text1, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), shown);
-        m_form1->setLogText(shown);
-        QCOMPARE(drawnLog(), raw);
-    }
 };
 
 QTEST_MAIN(TestMainWindow)
