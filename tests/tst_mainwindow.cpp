@@ -205,68 +205,59 @@ private slots:
         QTest::addColumn<QStringList>("styled");
         QTest::addColumn<QString>("pressed");
         QTest::addColumn<bool>("escapeCloses");
-        QTest::newRow("Form1") << "Halvoren version 1.5"
-                               << QStringList { "Command1=&Activate", "Command8=Ph&onebook",
-                                      "Command2=&Clear log", "Command6=&Print log",
-                                      "Command5=&Save log", "Command3=Co&nfig", "Command4=&Help",
-                                      "Command7=?", "Label1[0]=Total Calls:", "Label2[0]=0",
-                                      "Label1[1]=Total Blocked:", "Label2[1]=0" }
-                               << QStringList { "Command1", "Command2", "Command6", "Command5",
-                                      "Command3", "Command4", "Command8", "Text1", "Command7" }
-                               << QStringList { "Text1=Call log", "Command7=About Halvoren",
-                                      "Label2[0]=Total Calls", "Label2[1]=Total Blocked" }
-                               << QStringList { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]",
-                                      "Command7", "Text1" }
-                               << "Command2" << false;
-        QTest::newRow("Form4") << "About Halvoren 1.5"
-                               << QStringList { "Command1=&OK", "Label1=Halvoren 1.5",
-                                      "Label2[0]=Caller ID software for your V.90 modem",
-                                      "Label3=Shareware version" }
-                               << QStringList { "Command1" } << QStringList { "Command1=OK" }
-                               << QStringList { "_Label3" } << "Command1" << true;
-        QTest::newRow("Form2") << " Halvoren 1.5 configuration menu"
-                               << QStringList { "Command3=&Done", "Command1=Phonebook",
-                                      "Command2=&Cancel", "Command8=?", "Command7=&Save config",
-                                      "Command4=&Detect", "Label4=Modem Comm Port",
-                                      "Label3=Help Captions" }
-                               << QStringList { "Command4", "Command7", "Command8", "Command2",
-                                      "Combo1", "Command1", "Command3" }
-                               << QStringList { "Command8=About Halvoren",
-                                      "Combo1=Modem Comm Port" }
-                               << QStringList { "Command4", "Command8", "Label4" } << "Command7"
-                               << true;
-        QTest::newRow("Form3") << "Locate wav files"
-                               << QStringList { "Command2=&Select", "Command1=&Cancel",
-                                      "Label3=Directory:", "Label2=Drive:", "Label1=Filename:" }
-                               << QStringList { "File1", "Drive1", "Command1", "Dir1", "Command2" }
-                               << QStringList { "Drive1=Drive:", "Dir1=Directory",
-                                      "File1=Filename" }
-                               << QStringList() << "Command2" << true;
-        QTest::newRow("Phonebook")
-            << "Phonebook"
-            << QStringList { "Command5=&Recorder", "Label3=Preview:", "Label5=Entry#1",
-                   "Check1=Blocked call",
-                   "Label1=Phone Number:", "Label6=Shows Picture:", "Command9=...",
-                   "Label2=Plays wav file:", "Command1=...", "Check2=Auto Update",
-                   "Check3=Enable Blocking", "Command6=D&elete entry", "Command3=S&ave Phonebook",
-                   "Command2=&Done" }
-            << QStringList { "Command5", "Text1", "Text3", "Text2", "Command6", "Command2",
-                   "Command9", "Command1", "Check1", "VScroll1", "Check2", "Check3" }
-            << QStringList { "Text1=Phone Number", "Text3=Shows Picture", "Text2=Plays wav file",
-                   "Command9=Locate picture file", "Command1=Locate wav file", "VScroll1=Entry" }
-            << QStringList { "Label5", "Label1", "Label6", "Label2", "Command6" } << "Command6"
-            << true;
-        QTest::newRow("Fr")
-            << "Halvoren program software agreement"
-            << QStringList { "Option1=I &Agree", "Option2=I &Do Not Agree", "Option3=null",
-                   "Command1=&Next >",
-                   "Text1=WARNING By running this software you agree to the \nfollowing:\n"
-                   "1.Neither the programmer, testing personnel nor \nsoftware distributers are "
-                   "responsible for any problems \nthat may arise from running it.\n2.You the "
-                   "user of this software may not modify the \nsoftware product or re-distribute "
-                   "it in any modified \nform.\n" }
-            << QStringList { "Option3", "Command1" } << QStringList { "Text1=Agreement" }
-            << QStringList() << "Command1" << false;
+        using L = QStringList;
+        const auto row
+            = [](const char* form, const char* title, const L& captions, const L& tabOrder,
+                  const L& names, const L& styled, const char* pressed, bool escapeCloses) {
+                  QTest::newRow(form) << QString(title) << captions << tabOrder << names << styled
+                                      << QString(pressed) << escapeCloses;
+              };
+        row("Form1", "Halvoren version 1.5",
+            { "Command1=&Activate", "Command8=Ph&onebook", "Command2=&Clear log",
+                "Command6=&Print log", "Command5=&Save log", "Command3=Co&nfig", "Command4=&Help",
+                "Command7=?", "Label1[0]=Total Calls:", "Label2[0]=0",
+                "Label1[1]=Total Blocked:", "Label2[1]=0" },
+            { "Command1", "Command2", "Command6", "Command5", "Command3", "Command4", "Command8",
+                "Text1", "Command7" },
+            { "Text1=Call log", "Command7=About Halvoren", "Label2[0]=Total Calls",
+                "Label2[1]=Total Blocked" },
+            { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]", "Command7", "Text1" }, "Command2",
+            false);
+        row("Form4", "About Halvoren 1.5",
+            { "Command1=&OK", "Label1=Halvoren 1.5",
+                "Label2[0]=Caller ID software for your V.90 modem", "Label3=Shareware version" },
+            { "Command1" }, { "Command1=OK" }, { "_Label3" }, "Command1", true);
+        row("Form2", " Halvoren 1.5 configuration menu",
+            { "Command3=&Done", "Command1=Phonebook", "Command2=&Cancel", "Command8=?",
+                "Command7=&Save config", "Command4=&Detect", "Label4=Modem Comm Port",
+                "Label3=Help Captions" },
+            { "Command4", "Command7", "Command8", "Command2", "Combo1", "Command1", "Command3" },
+            { "Command8=About Halvoren", "Combo1=Modem Comm Port" },
+            { "Command4", "Command8", "Label4" }, "Command7", true);
+        row("Form3", "Locate wav files",
+            { "Command2=&Select", "Command1=&Cancel",
+                "Label3=Directory:", "Label2=Drive:", "Label1=Filename:" },
+            { "File1", "Drive1", "Command1", "Dir1", "Command2" },
+            { "Drive1=Drive:", "Dir1=Directory", "File1=Filename" }, {}, "Command2", true);
+        row("Phonebook", "Phonebook",
+            { "Command5=&Recorder", "Label3=Preview:", "Label5=Entry#1", "Check1=Blocked call",
+                "Label1=Phone Number:", "Label6=Shows Picture:", "Command9=...",
+                "Label2=Plays wav file:", "Command1=...", "Check2=Auto Update",
+                "Check3=Enable Blocking", "Command6=D&elete entry", "Command3=S&ave Phonebook",
+                "Command2=&Done" },
+            { "Command5", "Text1", "Text3", "Text2", "Command6", "Command2", "Command9", "Command1",
+                "Check1", "VScroll1", "Check2", "Check3" },
+            { "Text1=Phone Number", "Text3=Shows Picture", "Text2=Plays wav file",
+                "Command9=Locate picture file", "Command1=Locate wav file", "VScroll1=Entry" },
+            { "Label5", "Label1", "Label6", "Label2", "Command6" }, "Command6", true);
+        row("Fr", "Halvoren program software agreement",
+            { "Option1=I &Agree", "Option2=I &Do Not Agree", "Option3=null", "Command1=&Next >",
+                "Text1=WARNING By running this software you agree to the \nfollowing:\n"
+                "1.Neither the programmer, testing personnel nor \nsoftware distributers are "
+                "responsible for any problems \nthat may arise from running it.\n2.You the "
+                "user of this software may not modify the \nsoftware product or re-distribute "
+                "it in any modified \nform.\n" },
+            { "Option3", "Command1" }, { "Text1=Agreement" }, {}, "Command1", false);
     }
 
     void windows()
@@ -800,13 +791,11 @@ private slots:
         QCOMPARE(seen.join(' '),
             opener == "Command1" ? "Locate wav files 1 a.wav B.WAV"
                                  : "Locate picture files 1 blank.bmp c.bmp d.jpg");
-        const auto expanded = [this](QString path) {
-            return path.replace("~", m_tree.path()).replace("@", m_app->dir());
-        };
-        QCOMPARE(state().Book.WavFile(1), expanded(wav));
-        QCOMPARE(state().Book.PictureFile(1), expanded(picture));
-        QCOMPARE(c<QPushButton>("Command3")->isEnabled(), saveEnabled);
-        QVERIFY(!forms().loadedForm3());
+        QCOMPARE(QVariantList({ QString(state().Book.WavFile(1)).replace(m_tree.path(), "~"),
+                     c<QPushButton>("Command3")->isEnabled(),
+                     QString(state().Book.PictureFile(1)).replace(m_app->dir(), "@"),
+                     bool(forms().loadedForm3()) }),
+            QVariantList({ wav, saveEnabled, picture, false }));
     }
 
     // The configuration window's side of detection over ports that all answer nothing, but for
