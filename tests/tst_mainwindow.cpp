@@ -588,11 +588,8 @@ private slots:
         m_app->platform().launcher.openerFails = true;
         QTest::mouseClick(m_form1->Command4, Qt::LeftButton);
         QPlainTextEdit* readme = nullptr;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && window->windowTitle() == "readme.txt - Halvoren")
-                readme = qobject_cast<QPlainTextEdit*>(window);
-        }
-        QVERIFY(readme && readme->isReadOnly());
+        QTRY_VERIFY(readme = qobject_cast<QPlainTextEdit*>(QApplication::activeWindow()));
+        QVERIFY(readme->windowTitle() == "readme.txt - Halvoren" && readme->isReadOnly());
         QCOMPARE(readme->toPlainText(), QString(m_app->readFile("readme.txt")).remove('\r'));
         readme->close();
         m_app->platform().launcher.recorderStarts = false;
