@@ -23,48 +23,30 @@ private slots:
         qputenv("XDG_DATA_HOME", at("home/.local/share").toUtf8());
     }
 
-    // Folders made before the start ("a,b"), the executable's folder, then where the data files
-    // and the shipped files are found.
-    void locate_data()
+    // Folders made before the start, the first the executable's, which then holds the data
+    // files and the shipped files; no folder is made in the home.
+    void runInPlace_data()
     {
-        QTest::addColumn<QString>("made");
-        QTest::addColumn<QString>("executable");
-        QTest::addColumn<QString>("data");
-        QTest::addColumn<QString>("shipped");
-        const auto row = [](const char* name, const char* made, const char* executable,
-                             const char* data, const char* shipped) {
-            QTest::newRow(name) << QString(made) << QString(executable) << QString(data)
-                                << QString(shipped);
-        };
-        row("build tree", "build/debug", "build/debug", "build/debug", "build/debug");
-        row("unpacked beside a share folder", "x/halvoren-1.5,x/share/halvoren", "x/halvoren-1.5",
-            "x/halvoren-1.5", "x/halvoren-1.5");
-        row("in a bin folder of its own", "tools/bin", "tools/bin", "tools/bin", "tools/bin");
-        row("installed", "usr/bin,usr/share/halvoren", "usr/bin", "home/.local/share/halvoren",
-            "usr/share/halvoren");
+        QTest::addColumn<QStringList>("made");
+        QTest::newRow("unpacked beside a share folder")
+            << QStringList { "x/halvoren-1.5", "x/share/halvoren" };
+        QTest::newRow("in a bin folder of its own") << QStringList { "tools/bin" };
     }
 
-    void locate()
+    void runInPlace()
     {
-        QFETCH(QString, made);
-        QFETCH(QString, executable);
-        QFETCH(QString, data);
-        QFETCH(QString, shipped);
-        for (const QString& folder : made.split(','))
+        QFETCH(QStringList, made);
+        for (const QString& folder : made)
             QVERIFY(QDir().mkpath(at(folder)));
-
-        const AppFolders folders = AppFolders::locate(at(executable));
-        QCOMPARE(folders.dataFolder, at(data));
-        QCOMPARE(folders.shippedFolder, at(shipped));
-        QCOMPARE(QFileInfo(at(data)).isDir(), true);
-        QCOMPARE(QFileInfo::exists(at("home/.local")), data.startsWith("home"));
-        if (data.startsWith("home"))
-            QVERIFY(std::filesystem::status(at(data).toStdString()).permissions()
-                == std::filesystem::perms::owner_all);
+        const AppFolders folders = AppFolders::locate(at(made[0]));
+        QCOMPARE(QStringList({ folders.dataFolder, folders.shippedFolder }),
+            QStringList(2, at(made[0])));
+        QVERIFY(!QFileInfo::exists(at("home/.local")));
     }
 
-    // Installed, the program shows its icon and blank.bmp, opens readme.txt from the shared
-    // folder and saves the call log into the user's folder.
+    // Installed, the program makes its data folder in the user's folder, for the user alone,
+    // shows its icon and blank.bmp, opens readme.txt from the shared folder and saves the call
+    // log into the user's folder.
     void installedProgram()
     {
         QVERIFY(QDir().mkpath(at("usr/bin")) && QDir().mkpath(at("usr/share/halvoren")));
@@ -72,6 +54,8 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(HALVOREN_ASSETS_DIR "/") + asset,
                 at("usr/share/halvoren/") + asset));
         const AppFolders folders = AppFolders::locate(at("usr/bin"));
+        QVERIFY(std::filesystem::status(folders.dataFolder.toStdString()).permissions()
+            == std::filesystem::perms::owner_all);
         for (const auto& [name, bytes] :
             { std::pair("cconfig.ini", QByteArray("com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n")),
                 std::pair("phone.ini", QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5)) }) {
