@@ -28,8 +28,6 @@ private slots:
                    "/dev/ttyS11" };
         QTest::newRow("ttyS alone") << QStringList { "tty0" } << ttyS << false << QStringList()
                                     << QStringList { "/dev/ttyS2", "/dev/ttyS11" };
-        QTest::newRow("no serial device")
-            << QStringList() << QStringList() << false << QStringList() << QStringList();
         QTest::newRow("ports/ pins com3 and nothing else")
             << dev << ttyS << true << QStringList { "com3", "com4x", "tty5" }
             << QStringList { "", "", "A/ports/com3" };
