@@ -87,12 +87,6 @@ private:
 private slots:
     void initTestCase()
     {
-        for (const char* tool : { "Xvfb", "openbox", "xdotool", "xprop" }) {
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QFAIL(qPrintable(QStringLiteral("%1 is missing; scripts/install-deps.sh installs "
-                                                "it")
-                                     .arg(tool)));
-        }
         // A free display: Xvfb picks it and writes its number to the descriptor given.
         m_xvfb.start(QStringLiteral("Xvfb"),
             { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24" });
