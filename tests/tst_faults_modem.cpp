@@ -206,8 +206,6 @@ private slots:
         const QString call = "waiting: call %1;settled: Deactivate";
         const QString lost = "|0 0 0||-|" + kPortInUse + "|0";
         const QString ring = "waiting: " + kRing + ";";
-        row("known caller", "", call.arg("5551234567 ANN FRIEND"),
-            entry("5551234567", "ANN FRIEND") + kOff, "|1 1 0|ann.wav|7x5||1");
         row("unknown caller", "", call.arg("5559876543 NEW CALLER"),
             entry("5559876543", "NEW CALLER") + kNone + kOff, "|1 1 0|fail.wav|129x104||1");
         row("blocked caller", "", call.arg("5550001111 TELEMARKETING"),
