@@ -206,8 +206,6 @@ private slots:
         const QString call = "waiting: call %1;settled: Deactivate";
         const QString lost = "|0 0 0||-|" + kPortInUse + "|0";
         const QString ring = "waiting: " + kRing + ";";
-        row("unknown caller", "", call.arg("5559876543 NEW CALLER"),
-            entry("5559876543", "NEW CALLER") + kNone + kOff, "|1 1 0|fail.wav|129x104||1");
         row("blocked caller", "", call.arg("5550001111 TELEMARKETING"),
             entry("5550001111", "TELEMARKETING") + blocked("5550001111") + kOff, "|1 1 1||-||1");
         row("ring without caller ID", "", "waiting: call-nocid;settled: Deactivate", kOff,
