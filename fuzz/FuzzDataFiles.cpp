@@ -33,13 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             || file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
             std::abort();
     }
-    try {
-        store.LoadSettings();
-    } catch (const RuntimeError&) {
-    }
-    try {
-        store.LoadPhoneBook();
-    } catch (const RuntimeError&) {
+    for (const auto load : { &DataStore::LoadSettings, &DataStore::LoadPhoneBook }) {
+        try {
+            (store.*load)();
+        } catch (const RuntimeError&) {
+        }
     }
     // What was saved loads without a failure and gives back what was saved.
     if (!store.SaveSettings(loaded.CommPort) || !store.SavePhoneBook())
