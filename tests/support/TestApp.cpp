@@ -9,7 +9,7 @@ TestApp::TestApp(int timerIntervalMs)
 {
     for (const char* asset : { "blank.bmp", "fail.wav", "readme.txt" })
         QFile::copy(QStringLiteral(HALVOREN_ASSETS_DIR "/") + QLatin1String(asset),
-                    m_dir.filePath(QLatin1String(asset)));
+            m_dir.filePath(QLatin1String(asset)));
     m_platform = std::make_unique<TestPlatform>(m_dir.path(), timerIntervalMs);
 }
 
@@ -32,8 +32,7 @@ void TestApp::writeSettings(const QString& port, bool autoUpdate, bool blocking)
 {
     const auto word = [](bool value) { return value ? QByteArray("True") : QByteArray("False"); };
     writeFile(QStringLiteral("cconfig.ini"),
-              port.toUtf8() + "\r\nAT+VCID=1\r\n" + word(autoUpdate) + "\r\n" + word(blocking)
-                  + "\r\n");
+        port.toUtf8() + "\r\nAT+VCID=1\r\n" + word(autoUpdate) + "\r\n" + word(blocking) + "\r\n");
 }
 
 void TestApp::writeEmptyPhoneBook() const
