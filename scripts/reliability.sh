@@ -45,12 +45,13 @@ in the seed corpus as `regression-*`, so every later run replays it first.
 | Target | What it feeds | Seconds | Executions | Corpus | Crashes this run | Found and fixed |
 |---|---|---|---|---|---|---|
 EOF
-    for target in fuzz_fieldreader fuzz_datafiles fuzz_callernumber fuzz_receive; do
+    for target in fuzz_fieldreader fuzz_datafiles fuzz_callernumber fuzz_receive fuzz_logtext; do
         case $target in
         fuzz_fieldreader) feeds="the field reader on arbitrary text; write, read back" ;;
         fuzz_datafiles) feeds="LoadSettings/LoadPhoneBook on arbitrary files; save, load back" ;;
         fuzz_callernumber) feeds="ParseCallerNumber on arbitrary text, against its rule" ;;
         fuzz_receive) feeds="the call cycle: arbitrary chunks, ticks, clicks, unplugging" ;;
+        fuzz_logtext) feeds="the log's text and rows against a plain list of lines" ;;
         esac
         log="$fuzz/$target.log"
         seconds=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" 2>/dev/null | tail -1)
