@@ -494,7 +494,8 @@ private slots:
     }
 
     // The About box opens and closes while the flood holds halfway; then comes a real call. Also
-    // the line settings the program gives the port: 19200 baud, 8 data bits, no parity, 1 stop bit.
+    // the line the program sets on the device: 19200 baud, 1 stop bit (a pseudo-terminal keeps
+    // no parity or data bits of its own; tst_ports reads those back from the serial port).
     void flood()
     {
         QFETCH(QString, flood);

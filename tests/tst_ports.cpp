@@ -1,6 +1,10 @@
 #include "platform/PortNumbering.h"
+#include "platform/QtSerialLink.h"
 
 #include <QtTest>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 // Which device each port number opens: ports/comN in the program's folder when that folder
 // exists, and nothing else; otherwise ttyACM*, then ttyUSB*, then the system's ttyS*, each group
@@ -55,6 +59,44 @@ private slots:
                          .replace(app.path(), "A");
         }
         QCOMPARE(found, QStringList { "" } + ports + QStringList { "" });
+    }
+
+    // The line settings as the serial port holds them once opened on a pseudo-terminal, which
+    // keeps no parity or data bits of its own to read back.
+    void lineSettings_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QList<int>>("applied");
+        QTest::newRow("the modem's") << "19200,N,8,1"
+                                     << QList<int> { 19200, QSerialPort::Data8,
+                                            QSerialPort::NoParity, QSerialPort::OneStop };
+        QTest::newRow("even, 7, 2") << "9600,E,7,2"
+                                    << QList<int> { 9600, QSerialPort::Data7,
+                                           QSerialPort::EvenParity, QSerialPort::TwoStop };
+        QTest::newRow("odd") << "2400,O,8,1"
+                             << QList<int> { 2400, QSerialPort::Data8, QSerialPort::OddParity,
+                                    QSerialPort::OneStop };
+    }
+
+    void lineSettings()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QList<int>, applied);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        QTemporaryDir app;
+        QVERIFY(QDir(app.path()).mkdir("ports")
+            && QFile::link(QString::fromLatin1(::ptsname(master)), app.filePath("ports/com1")));
+        QtSerialLink link(app.path());
+        link.setCommPort(1);
+        link.setSettings(settings);
+        link.open();
+        const QSerialPort& port = link.port();
+        QCOMPARE(QList<int>({ port.baudRate(), port.dataBits(), port.parity(), port.stopBits() }),
+            applied);
+        QCOMPARE(port.flowControl(), QSerialPort::NoFlowControl);
+        link.close();
+        ::close(master);
     }
 };
 

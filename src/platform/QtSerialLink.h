@@ -20,6 +20,9 @@ public:
     void output(const QString& text) override;
     QString input() override;
 
+    // The line as it was applied, for those who check it.
+    const QSerialPort& port() const { return m_port; }
+
 private:
     QString noSuchPort() const;
     // What to do about a port that is not there.
