@@ -5,6 +5,7 @@
 #include "support/ScriptedPump.h"
 #include "support/ScriptedSerialLink.h"
 #include "support/TestApp.h"
+#include "support/WindowDump.h"
 #include "windows/AppFonts.h"
 #include "windows/config/Form2.h"
 #include "windows/config/Form3.h"
@@ -172,6 +173,61 @@ private:
         QTRY_VERIFY(!button || !button->isDown());
     }
 
+    // Steps as a person takes them, each a moment after the last, so steps go on while a modal
+    // window waits: "Form1.Command3" clicks a control of a shown window, "Form2=name" compares
+    // that window with tests/windows/<row>-name<how many looks so far>.txt, "key Alt+S" presses
+    // keys in the active window, "type 12" types into the focused control, "close Form1" closes it
+    // from its frame.
+    void takeSteps(QStringList steps)
+    {
+        QStringList failures;
+        bool done = false;
+        int looked = 0;
+        const auto shown = [](const QString& name) -> QWidget* {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->isVisible()
+                    && (top->objectName() == name || top->inherits(qPrintable(name))))
+                    return top;
+            return nullptr;
+        };
+        std::function<void()> next = [&] {
+            if (steps.isEmpty()) {
+                done = true;
+                return;
+            }
+            const QString step = steps.takeFirst();
+            QTimer::singleShot(50, next);
+            const QString command = step.section(' ', 0, 0), rest = step.section(' ', 1);
+            const QString window = step.section(QRegularExpression("[.=]"), 0, 0);
+            QWidget* target = command == "key" || command == "type" ? QApplication::focusWidget()
+                : command == "close"                                ? shown(rest)
+                                                                    : shown(window);
+            if (!target) {
+                failures << step + ": no such window shown";
+            } else if (command == "key") {
+                QTest::keySequence(target, QKeySequence(rest));
+            } else if (command == "type") {
+                QTest::keyClicks(target, rest);
+            } else if (command == "close") {
+                target->close();
+            } else if (step.contains('=')) {
+                QString difference;
+                if (!windowLooksAsReviewed(target,
+                        QString(QTest::currentDataTag()).replace(' ', '-') + '-'
+                            + step.section('=', 1) + QString::number(++looked),
+                        &difference))
+                    failures << difference;
+            } else if (QWidget* control = target->findChild<QWidget*>(step.section('.', 1))) {
+                QTest::mouseClick(control, Qt::LeftButton);
+            } else {
+                failures << step + ": no such control";
+            }
+        };
+        QTimer::singleShot(0, next);
+        QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+    }
+
     QImage drawnLog() const { return m_form1->Text1->viewport()->grab().toImage(); }
 
 private slots:
@@ -323,6 +379,33 @@ private slots:
         QTest::keyClick(last->focusWidget() ? last->focusWidget() : last, Qt::Key_Escape);
         QCOMPARE(last->isVisible(), !escapeCloses);
         QVERIFY(!c<QLabel>("Image1")->pixmap().isNull() && !m_form1->Image1->pixmap().isNull());
+    }
+
+    // Each window as it is opened, and as its opener is left when it closes by each of its ways
+    // out; the files name the reviewed looks.
+    void waysInAndOut_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("About box")
+            << QStringList { "Form1=form1", "Form1.Command7", "Form4=form4", "Form1=form1-behind",
+                   "key Return", "Form1=form1", "Form1.Command7", "key Escape", "Form1=form1" };
+        QTest::newRow("configuration window") << QStringList { "Form1.Command3", "Form2=form2",
+            "Form2.Command8", "Form4=form4", "Form2=form2-behind", "Form4.Command1", "Form2=form2",
+            "Form2.Command2", "Form1=form1", "Form1.Command3", "Form2.Command3", "Form1=form1" };
+        QTest::newRow("phone book") << QStringList { "Form1.Command8", "Phonebook=phonebook",
+            "Phonebook.Command9", "Form3=form3-pictures", "Form3.Command1", "Phonebook=phonebook",
+            "Phonebook.Command1", "Form3=form3-wavs", "key Escape", "Phonebook=phonebook",
+            "Phonebook.Command2", "Form1=form1" };
+        QTest::newRow("phone book from configuration") << QStringList { "Form1.Command3",
+            "Form2.Command1", "Phonebook=phonebook", "Phonebook.Command2", "Form2=form2" };
+    }
+
+    void waysInAndOut()
+    {
+        QFETCH(QStringList, steps);
+        start("5551234|B|" HALVOREN_ASSETS_DIR "/blank.bmp|" + m_tree.filePath("a.wav"));
+        messages().real = true;
+        takeSteps(steps);
     }
 
     // While the About box or the configuration window is open its opener looks as before, a

@@ -1,0 +1,146 @@
+#include "WindowDump.h"
+
+#include "windows/main/LogBox.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+// Temporary folders as "~", so a text reads the same on every run.
+QString quoted(QString text)
+{
+    static const QRegularExpression temporary(
+        "(/tmp/)?" + QCoreApplication::applicationName() + "-\\w{6}");
+    return '"' + text.replace("\r", "\\r").replace("\n", "\\n").replace(temporary, "~") + '"';
+}
+
+QString twips(const QWidget* control, int pixels)
+{
+    return QString::number(pixels * 1440 / control->logicalDpiX());
+}
+
+QString place(const QWidget* control)
+{
+    const QRect r = control->geometry();
+    return twips(control, r.x()) + ',' + twips(control, r.y()) + ' ' + twips(control, r.width())
+        + 'x' + twips(control, r.height());
+}
+
+QString text(const QWidget* control)
+{
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        return quoted(button->text())
+            + (button->isCheckable() && button->isChecked() ? " checked" : "");
+    if (const auto* label = qobject_cast<const QLabel*>(control))
+        return label->pixmap().isNull() ? quoted(label->text()) : QStringLiteral("picture");
+    if (const auto* edit = qobject_cast<const QLineEdit*>(control))
+        return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "");
+    if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return quoted(combo->currentText()) + " items " + quoted(items.join('|'));
+    }
+    if (const auto* list = qobject_cast<const QListWidget*>(control)) {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return quoted(items.join('|'));
+    }
+    if (const auto* bar = qobject_cast<const QScrollBar*>(control))
+        return QStringLiteral("%1 of %2..%3")
+            .arg(bar->value())
+            .arg(bar->minimum())
+            .arg(bar->maximum());
+    if (const auto* log = qobject_cast<const LogBox*>(control))
+        return quoted(log->logText());
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(control))
+        return quoted(plain->toPlainText());
+    return {};
+}
+
+QString face(const QWidget* control)
+{
+    const QFont font = control->font();
+    return QString::number(font.pointSize()) + "pt" + (font.bold() ? " bold" : "")
+        + (font.italic() ? " italic" : "") + (font.underline() ? " underlined" : "");
+}
+
+QString control(const QWidget* widget)
+{
+    QStringList line { widget->objectName(), widget->metaObject()->className(), place(widget),
+        text(widget), face(widget) };
+    if (!widget->isEnabled())
+        line << "disabled";
+    if (!widget->isVisible())
+        line << "hidden";
+    if (QApplication::focusWidget() == widget || widget->window()->focusWidget() == widget)
+        line << "focus";
+    const QString name = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget))
+                             ->text(QAccessible::Name);
+    if (!name.isEmpty())
+        line << "read as " + quoted(name);
+    line.removeAll(QString());
+    return line.join(' ');
+}
+
+} // namespace
+
+QString dumpWindow(const QWidget* window)
+{
+    QStringList lines { quoted(window->windowTitle()) + ' ' + twips(window, window->width()) + 'x'
+        + twips(window, window->height()) + (window->windowIcon().isNull() ? " no icon" : "")
+        + (window->isModal() ? " modal" : "") + (window->isEnabled() ? "" : " disabled") };
+    QStringList tabOrder;
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_"))
+            continue;
+        lines << control(widget);
+        if (widget->focusPolicy() & Qt::TabFocus)
+            tabOrder << widget->objectName();
+    }
+    QStringList walk;
+    for (QWidget* next = window->nextInFocusChain(); next != window && walk.size() < 100;
+         next = next->nextInFocusChain()) {
+        if (tabOrder.contains(next->objectName()))
+            walk << next->objectName();
+    }
+    lines << "tab " + walk.join(' ');
+    for (const QTimer* timer : window->findChildren<QTimer*>())
+        if (!timer->objectName().isEmpty())
+            lines << timer->objectName() + " timer " + QString::number(timer->interval()) + "ms"
+                    + (timer->isActive() ? " running" : "");
+    return lines.join('\n') + '\n';
+}
+
+bool windowLooksAsReviewed(const QWidget* window, const QString& name, QString* difference)
+{
+    const QString shown = dumpWindow(window);
+    QFile file(QStringLiteral(HALVOREN_TESTS_DIR "/windows/") + name + ".txt");
+    if (qEnvironmentVariableIsSet("HALVOREN_WRITE_WINDOWS"))
+        return file.open(QIODevice::WriteOnly) && file.write(shown.toUtf8()) > 0;
+    const QStringList reviewed = file.open(QIODevice::ReadOnly)
+        ? QString::fromUtf8(file.readAll()).split('\n')
+        : QStringList();
+    const QStringList lines = shown.split('\n');
+    for (int i = 0; i < qMax(lines.size(), reviewed.size()); ++i) {
+        if (lines.value(i) != reviewed.value(i)) {
+            *difference = name + " line " + QString::number(i + 1) + ": shown "
+                + quoted(lines.value(i)) + ", reviewed " + quoted(reviewed.value(i));
+            return false;
+        }
+    }
+    return true;
+}
