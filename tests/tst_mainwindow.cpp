@@ -183,6 +183,8 @@ private:
         QStringList failures;
         bool done = false;
         int looked = 0;
+        // Takes the steps still waiting with it when a stuck step ends the test.
+        QObject pending;
         const auto shown = [](const QString& name) -> QWidget* {
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->isVisible()
@@ -196,7 +198,7 @@ private:
                 return;
             }
             const QString step = steps.takeFirst();
-            QTimer::singleShot(50, next);
+            QTimer::singleShot(50, &pending, next);
             const QString command = step.section(' ', 0, 0), rest = step.section(' ', 1);
             const QString window = step.section(QRegularExpression("[.=]"), 0, 0);
             QWidget* target = command == "key" || command == "type" ? QApplication::focusWidget()
@@ -223,7 +225,7 @@ private:
                 failures << step + ": no such control";
             }
         };
-        QTimer::singleShot(0, next);
+        QTimer::singleShot(0, &pending, next);
         QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
     }
