@@ -37,16 +37,6 @@ int ink(QWidget* control)
     return dark;
 }
 
-// What a screen reader reads a control by. On Linux Qt names a combo box by its text, as GTK
-// does, and points to its label.
-QString name(QWidget* control)
-{
-    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(control);
-    const auto labels = read->relations(QAccessible::Label);
-    return (qobject_cast<QComboBox*>(control) && !labels.isEmpty() ? labels.first().first : read)
-        ->text(QAccessible::Name);
-}
-
 // A configured program on a TestApp's files and doubles, but for a pump the test scripts and
 // modems that answer what the test sends.
 struct Scripted
@@ -178,7 +168,9 @@ private:
     // that window with tests/windows/<row>-name<how many looks so far>.txt, "key Alt+S" presses
     // keys in the active window, "type 12" types into the focused control, "close Form1" closes it
     // from its frame.
-    void takeSteps(QStringList steps)
+    // `begin` is called once the first step waits, for a start that opens a modal window.
+    void takeSteps(
+        QStringList steps, const std::function<void()>& begin = [] {})
     {
         QStringList failures;
         bool done = false;
@@ -198,14 +190,19 @@ private:
                 return;
             }
             const QString step = steps.takeFirst();
-            QTimer::singleShot(50, &pending, next);
             const QString command = step.section(' ', 0, 0), rest = step.section(' ', 1);
+            // An access key clicks its button a moment after the key.
+            QTimer::singleShot(command == "key" ? 150 : 50, &pending, next);
             const QString window = step.section(QRegularExpression("[.=]"), 0, 0);
             QWidget* target = command == "key" || command == "type" ? QApplication::focusWidget()
                 : command == "close"                                ? shown(rest)
                                                                     : shown(window);
             if (!target) {
                 failures << step + ": no such window shown";
+                // The test fails now, out of the modal windows the steps opened.
+                steps.clear();
+                while (QWidget* modal = QApplication::activeModalWidget())
+                    modal->hide();
             } else if (command == "key") {
                 QTest::keySequence(target, QKeySequence(rest));
             } else if (command == "type") {
@@ -226,6 +223,7 @@ private:
             }
         };
         QTimer::singleShot(0, &pending, next);
+        begin();
         QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
     }
@@ -249,116 +247,34 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // Per window: its caption and its controls' ("control=caption"); the order the Tab key walks
-    // with every control enabled (Save stays disabled in the editor, as leaving the wav box jumps
-    // to it; option buttons take the Tab key at the selected one), each with an accessible name,
-    // and the names some controls are read by; its bold controls, "_" for
-    // underlined; a button that Return, Enter and Space press; and whether Escape closes it.
+    // What a window's text cannot tell: the controls drawn bold, "_" for underlined; a button
+    // that Return, Enter and Space press; and whether Escape closes the window.
     void windows_data()
     {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QStringList>("captions");
-        QTest::addColumn<QStringList>("tabOrder");
-        QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("styled");
         QTest::addColumn<QString>("pressed");
         QTest::addColumn<bool>("escapeCloses");
-        using L = QStringList;
-        const auto row
-            = [](const char* form, const char* title, const L& captions, const L& tabOrder,
-                  const L& names, const L& styled, const char* pressed, bool escapeCloses) {
-                  QTest::newRow(form) << QString(title) << captions << tabOrder << names << styled
-                                      << QString(pressed) << escapeCloses;
-              };
-        row("Form1", "Halvoren version 1.5",
-            { "Command1=&Activate", "Command8=Ph&onebook", "Command2=&Clear log",
-                "Command6=&Print log", "Command5=&Save log", "Command3=Co&nfig", "Command4=&Help",
-                "Command7=?", "Label1[0]=Total Calls:", "Label2[0]=0",
-                "Label1[1]=Total Blocked:", "Label2[1]=0" },
-            { "Command1", "Command2", "Command6", "Command5", "Command3", "Command4", "Command8",
-                "Text1", "Command7" },
-            { "Text1=Call log", "Command7=About Halvoren", "Label2[0]=Total Calls",
-                "Label2[1]=Total Blocked" },
-            { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]", "Command7", "Text1" }, "Command2",
-            false);
-        row("Form4", "About Halvoren 1.5",
-            { "Command1=&OK", "Label1=Halvoren 1.5",
-                "Label2[0]=Caller ID software for your V.90 modem", "Label3=Shareware version" },
-            { "Command1" }, { "Command1=OK" }, { "_Label3" }, "Command1", true);
-        row("Form2", " Halvoren 1.5 configuration menu",
-            { "Command3=&Done", "Command1=Phonebook", "Command2=&Cancel", "Command8=?",
-                "Command7=&Save config", "Command4=&Detect", "Label4=Modem Comm Port",
-                "Label3=Help Captions" },
-            { "Command4", "Command7", "Command8", "Command2", "Combo1", "Command1", "Command3" },
-            { "Command8=About Halvoren", "Combo1=Modem Comm Port" },
-            { "Command4", "Command8", "Label4" }, "Command7", true);
-        row("Form3", "Locate wav files",
-            { "Command2=&Select", "Command1=&Cancel",
-                "Label3=Directory:", "Label2=Drive:", "Label1=Filename:" },
-            { "File1", "Drive1", "Command1", "Dir1", "Command2" },
-            { "Drive1=Drive:", "Dir1=Directory", "File1=Filename" }, {}, "Command2", true);
-        row("Phonebook", "Phonebook",
-            { "Command5=&Recorder", "Label3=Preview:", "Label5=Entry#1", "Check1=Blocked call",
-                "Label1=Phone Number:", "Label6=Shows Picture:", "Command9=...",
-                "Label2=Plays wav file:", "Command1=...", "Check2=Auto Update",
-                "Check3=Enable Blocking", "Command6=D&elete entry", "Command3=S&ave Phonebook",
-                "Command2=&Done" },
-            { "Command5", "Text1", "Text3", "Text2", "Command6", "Command2", "Command9", "Command1",
-                "Check1", "VScroll1", "Check2", "Check3" },
-            { "Text1=Phone Number", "Text3=Shows Picture", "Text2=Plays wav file",
-                "Command9=Locate picture file", "Command1=Locate wav file", "VScroll1=Entry" },
-            { "Label5", "Label1", "Label6", "Label2", "Command6" }, "Command6", true);
-        row("Fr", "Halvoren program software agreement",
-            { "Option1=I &Agree", "Option2=I &Do Not Agree", "Option3=null", "Command1=&Next >",
-                "Text1=WARNING By running this software you agree to the \nfollowing:\n"
-                "1.Neither the programmer, testing personnel nor \nsoftware distributers are "
-                "responsible for any problems \nthat may arise from running it.\n2.You the "
-                "user of this software may not modify the \nsoftware product or re-distribute "
-                "it in any modified \nform.\n" },
-            { "Option3", "Command1" }, { "Text1=Agreement" }, {}, "Command1", false);
+        QTest::newRow("Form1") << QStringList { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]",
+            "Command7", "Text1" }
+                               << "Command2" << false;
+        QTest::newRow("Form4") << QStringList { "_Label3" } << "Command1" << true;
+        QTest::newRow("Form2") << QStringList { "Command4", "Command8", "Label4" } << "Command7"
+                               << true;
+        QTest::newRow("Form3") << QStringList() << "Command2" << true;
+        QTest::newRow("Phonebook")
+            << QStringList { "Label5", "Label1", "Label6", "Label2", "Command6" } << "Command6"
+            << true;
+        QTest::newRow("Fr") << QStringList() << "Command1" << false;
     }
 
     void windows()
     {
-        QFETCH(QString, title);
-        QFETCH(QStringList, captions);
-        QFETCH(QStringList, tabOrder);
-        QFETCH(QStringList, names);
         QFETCH(QStringList, styled);
         QFETCH(QString, pressed);
         QFETCH(bool, escapeCloses);
         start();
         m_form1->appendLog(QStringLiteral("Activated:\r\n12-24-2026 5551234567\r\n"));
         QWidget* form = window(QTest::currentDataTag());
-        QCOMPARE(form->windowTitle(), title);
-        QStringList shown;
-        for (const QString& pair : captions) {
-            const QString name = pair.left(pair.indexOf('='));
-            const QWidget* control = form->findChild<QWidget*>(name);
-            const char* text = control->inherits("QPlainTextEdit") ? "plainText" : "text";
-            shown << name + '=' + control->property(text).toString();
-        }
-        QCOMPARE(shown, captions);
-
-        for (const QString& name : tabOrder)
-            form->findChild<QWidget*>(name)->setEnabled(true);
-        form->findChild<QWidget*>(tabOrder[0])->setFocus();
-        QStringList walked;
-        for (int i = 0; i <= tabOrder.size(); ++i) {
-            QWidget* focused = QApplication::focusWidget();
-            QTest::keyClick(focused, Qt::Key_Tab);
-            walked << (focused->parentWidget()->isWindow() ? focused : focused->parentWidget())
-                          ->objectName();
-            QVERIFY2(!name(focused).isEmpty(), qPrintable(walked.last()));
-        }
-        QCOMPARE(walked, tabOrder + tabOrder.mid(0, 1));
-        QStringList named;
-        for (const QString& pair : names) {
-            const QString control = pair.left(pair.indexOf('='));
-            named << control + '=' + name(form->findChild<QWidget*>(control));
-        }
-        QCOMPARE(named, names);
-
         // Qt can report a bold face and still draw regular outlines, so only the drawing tells.
         for (const QString& name : styled) {
             auto* control = form->findChild<QWidget*>(QString(name).remove('_'));
@@ -380,7 +296,6 @@ private slots:
         QWidget* last = window(QTest::currentDataTag());
         QTest::keyClick(last->focusWidget() ? last->focusWidget() : last, Qt::Key_Escape);
         QCOMPARE(last->isVisible(), !escapeCloses);
-        QVERIFY(!c<QLabel>("Image1")->pixmap().isNull() && !m_form1->Image1->pixmap().isNull());
     }
 
     // Each window as it is opened, and as its opener is left when it closes by each of its ways
@@ -400,13 +315,20 @@ private slots:
             "Phonebook.Command2", "Form1=form1" };
         QTest::newRow("phone book from configuration") << QStringList { "Form1.Command3",
             "Form2.Command1", "Phonebook=phonebook", "Phonebook.Command2", "Form2=form2" };
+        QTest::newRow("first run") << QStringList { "Fr=fr", "key Alt+A", "Fr=fr", "key Alt+N",
+            "Form2=form2", "Form2.Command2", "Form1=form1" };
+        QTest::newRow("refused number") << QStringList { "Form1.Command8", "Phonebook.Text1",
+            "key Ctrl+A", "type 12a", "key Tab", "QMessageBox=refused", "key Return",
+            "Phonebook=phonebook", "Phonebook.Command2", "Form1=form1" };
     }
 
     void waysInAndOut()
     {
         QFETCH(QStringList, steps);
-        start("5551234|B|" HALVOREN_ASSETS_DIR "/blank.bmp|" + m_tree.filePath("a.wav"));
         messages().real = true;
+        if (QString(QTest::currentDataTag()) == "first run")
+            return takeSteps(steps, [this] { m_app->start(); });
+        start("5551234|B|" + m_app->path("blank.bmp") + "|" + m_tree.filePath("a.wav"));
         takeSteps(steps);
     }
 

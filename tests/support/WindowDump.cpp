@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -109,6 +110,13 @@ QString dumpWindow(const QWidget* window)
     QStringList lines { quoted(window->windowTitle()) + ' ' + twips(window, window->width()) + 'x'
         + twips(window, window->height()) + (window->windowIcon().isNull() ? " no icon" : "")
         + (window->isModal() ? " modal" : "") + (window->isEnabled() ? "" : " disabled") };
+    if (const auto* box = qobject_cast<const QMessageBox*>(window)) {
+        QStringList buttons;
+        for (const QAbstractButton* button : box->buttons())
+            buttons << quoted(button->text());
+        lines << "says " + quoted(box->text()) + " icon " + QString::number(box->icon())
+                + " buttons " + buttons.join(' ');
+    }
     QStringList tabOrder;
     for (const QWidget* widget : window->findChildren<QWidget*>()) {
         if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_"))
