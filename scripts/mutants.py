@@ -12,7 +12,9 @@
   scripts/mutants.py run --faults faults.tsv --tree DIR --work WORKDIR [--label NAME]
       Copies DIR (without its build folders) to WORKDIR, builds it once, then for each fault puts
       it into the copy, rebuilds what the fault changes, runs ctest and puts the line back. A
-      fault is caught when ctest fails; ctest stops at the first failing test. Prints one line per fault and a summary; writes WORKDIR/results.tsv.
+      fault is caught when ctest fails; ctest stops at the first failing test. Prints one line per
+      fault and a summary; writes WORKDIR/results.tsv. The unchanged copy must pass before the
+      faults and again after them, else the figures are void.
 
 The faults are found again by their line's text, so one list can be run on two versions of the
 program; a fault whose line is gone from a version is reported as such, not counted.
@@ -246,6 +248,12 @@ def run(args):
         print(f"[{n}/{len(faults)} {time.time() - started:.0f}s] {r[3]:8} {r[0]:10} "
               f"{r[1]}:{r[2]} {r[4]}  | {original}", flush=True)
 
+    # A suite that fails unchanged after the run (a fault left something behind on the machine)
+    # would have counted every fault after that as caught.
+    code, out = sh(test_cmd, copy, 1800)
+    if code != 0:
+        print("the unchanged copy fails its tests after the run; the figures are void:\n"
+              + out[-3000:], flush=True)
     with open(os.path.join(args.work, "results.tsv"), "w", encoding="utf-8") as f:
         f.write("# kind\tfile\tline\tresult\tcaught by\toriginal\n")
         for r in results:

@@ -270,6 +270,11 @@ private slots:
                     "--clock", "01021530" }));
         const QString link = rig.app.path("ports/com1");
         const QString folder = rig.app.path("nodev");
+        // A failing row must not leave its mount behind for the tests after it.
+        const auto unmount = qScopeGuard([&] {
+            if (nodev)
+                ::umount2(qPrintable(folder), MNT_DETACH);
+        });
         // Held as another program holds it: its lock file taken and the line opened exclusively.
         QSerialPort holder(modem->device());
         QProcess sleeper;

@@ -57,6 +57,14 @@ struct Scripted
     Halvoren halvoren { platform };
 };
 
+// Steps joined from lists of steps and single steps.
+template <class... Parts> QStringList walk(const Parts&... parts)
+{
+    QStringList all;
+    ((all << parts), ...);
+    return all;
+}
+
 // Entries 1 to 5 as "number|mark|picture|wav" joined by ";", empty entries at the end left out.
 QString entries(const PhoneBook& book)
 {
@@ -116,65 +124,20 @@ private:
         return form;
     }
 
-    // One action in the editor as a person takes it: "Text1=12a" clicks into the box and types
-    // over its text, "press:Command6" presses a button and lets go over the message box, "tab",
-    // "alt:a", "down:3" or "up" on the scroll bar's arrows, "drag:3" its thumb, or a control's name
-    // to click it.
-    void act(const QString& action)
-    {
-        const QString name = action.section(QRegularExpression("[=:]"), 0, 0);
-        const QString arg = action.section(QRegularExpression("[=:]"), 1);
-        Phonebook& editor = forms().phonebook();
-        // A message box hands the activation back through the event loop.
-        QVERIFY(QTest::qWaitForWindowActive(&editor));
-        QPointer<QAbstractButton> button = c<QAbstractButton>(name == "press" ? arg : name);
-        for (QAbstractButton* keyed : editor.findChildren<QAbstractButton*>())
-            button = name == "alt" && keyed->text().contains("&" + arg, Qt::CaseInsensitive)
-                ? keyed
-                : button.data();
-        auto* bar = c<QScrollBar>("VScroll1");
-        if (action.contains('=')) {
-            QTest::mouseClick(c<QLineEdit>(name), Qt::LeftButton);
-            QVERIFY(QTest::qWaitForWindowActive(&editor));
-            qobject_cast<QLineEdit*>(QApplication::focusWidget())->selectAll();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-            QTest::keyClicks(QApplication::focusWidget(), arg);
-        } else if (name == "tab" || name == "alt") {
-            QTest::keyClick(QApplication::focusWidget(), name == "tab" ? '\t' : arg[0].toLatin1(),
-                name == "tab" ? Qt::NoModifier : Qt::AltModifier);
-        } else if (name == "down" || name == "up") {
-            for (int i = 0; i < qMax(1, arg.toInt()); ++i)
-                QTest::mouseClick(
-                    bar, Qt::LeftButton, {}, QPoint(5, name == "up" ? 3 : bar->height() - 3));
-        } else if (name == "drag") {
-            // The thumb passes the entries between and is let go over the last.
-            for (int i = 1; i <= arg.toInt(); ++i) {
-                bar->setSliderPosition(i);
-                bar->setSliderDown(i < arg.toInt());
-            }
-        } else if (name == "press") {
-            QTest::mousePress(button, Qt::LeftButton);
-            QTest::mouseRelease(&editor, Qt::LeftButton, {}, QPoint(2, 2));
-        } else {
-            QTest::mouseClick(button, Qt::LeftButton);
-        }
-        // A click or access key that a refused number cancelled leaves no button pressed; an
-        // access key presses its button for a moment before it acts.
-        QTRY_VERIFY(!button || !button->isDown());
-    }
-
-    // Steps as a person takes them, each a moment after the last, so steps go on while a modal
-    // window waits: "Form1.Command3" clicks a control of a shown window, "Form2=name" compares
-    // that window with tests/windows/<row>-name<how many looks so far>.txt, "key Alt+S" presses
-    // keys in the active window, "type 12" types into the focused control, "close Form1" closes it
-    // from its frame.
-    // `begin` is called once the first step waits, for a start that opens a modal window.
+    // Steps as a person takes them, each a moment after the last, so that steps go on while a
+    // modal window waits. "Form1.Command3" clicks a control of a shown window, at "@x,y" within
+    // it (a negative number counts from the far edge), or an item of a list ("Form3.File1/a.wav");
+    // "double ..." double-clicks; "press ..." presses a button and lets go over its window; "drag
+    // Phonebook.VScroll1 3" moves a scroll bar's thumb there, past the values between; "key
+    // Alt+S" presses keys in the focused control, "type 12" types there; "close Form1" closes a
+    // window from its frame. "look Form2" writes what that window shows, "files" the data files,
+    // "book" the phone book in memory.
+    // The steps and what they showed are compared with tests/walks/<row>.txt.
     void takeSteps(
         QStringList steps, const std::function<void()>& begin = [] {})
     {
-        QStringList failures;
+        QString transcript, failure;
         bool done = false;
-        int looked = 0;
         // Takes the steps still waiting with it when a stuck step ends the test.
         QObject pending;
         const auto shown = [](const QString& name) -> QWidget* {
@@ -186,46 +149,81 @@ private:
         };
         std::function<void()> next = [&] {
             if (steps.isEmpty()) {
+                // Out of the modal windows the steps left open.
+                while (QWidget* modal = QApplication::activeModalWidget())
+                    modal->hide();
                 done = true;
                 return;
             }
             const QString step = steps.takeFirst();
-            const QString command = step.section(' ', 0, 0), rest = step.section(' ', 1);
+            transcript += "> " + step + '\n';
+            QStringList words = step.split(' ');
+            const QString command = words.size() > 1 ? words.takeFirst() : QString();
             // An access key clicks its button a moment after the key.
             QTimer::singleShot(command == "key" ? 150 : 50, &pending, next);
-            const QString window = step.section(QRegularExpression("[.=]"), 0, 0);
-            QWidget* target = command == "key" || command == "type" ? QApplication::focusWidget()
-                : command == "close"                                ? shown(rest)
-                                                                    : shown(window);
-            if (!target) {
-                failures << step + ": no such window shown";
-                // The test fails now, out of the modal windows the steps opened.
+            const QString rest = words.join(' ');
+            const QString path = words.value(0);
+            const bool pointing = command.isEmpty() || command == "double" || command == "press"
+                || command == "drag";
+            QWidget* window = command == "key" || command == "type"
+                ? QApplication::focusWidget()
+                : shown(pointing ? path.section('.', 0, 0) : rest);
+            QWidget* control = window && pointing ? window->findChild<QWidget*>(
+                                   path.section('.', 1).section(QRegularExpression("[/@]"), 0, 0))
+                                                  : window;
+            if (step == "files") {
+                for (const char* name : { "cconfig.ini", "phone.ini", "ccalls.log" })
+                    transcript += dumpFile(m_app->path(name));
+            } else if (step == "book") {
+                transcript += dumpText("book", entries(state().Book));
+            } else if (!control) {
+                failure = step + ": no such window or control shown";
                 steps.clear();
-                while (QWidget* modal = QApplication::activeModalWidget())
-                    modal->hide();
             } else if (command == "key") {
-                QTest::keySequence(target, QKeySequence(rest));
+                QTest::keySequence(control, QKeySequence(rest));
             } else if (command == "type") {
-                QTest::keyClicks(target, rest);
+                QTest::keyClicks(control, rest);
             } else if (command == "close") {
-                target->close();
-            } else if (step.contains('=')) {
-                QString difference;
-                if (!windowLooksAsReviewed(target,
-                        QString(QTest::currentDataTag()).replace(' ', '-') + '-'
-                            + step.section('=', 1) + QString::number(++looked),
-                        &difference))
-                    failures << difference;
-            } else if (QWidget* control = target->findChild<QWidget*>(step.section('.', 1))) {
-                QTest::mouseClick(control, Qt::LeftButton);
+                control->close();
+            } else if (command == "look") {
+                transcript += dumpWindow(control);
+            } else if (command == "drag") {
+                auto* bar = qobject_cast<QScrollBar*>(control);
+                for (int i = bar->value() + 1; i <= words.value(1).toInt(); ++i) {
+                    bar->setSliderDown(true);
+                    bar->setSliderPosition(i);
+                }
+                bar->setSliderDown(false);
+            } else if (command == "press") {
+                QTest::mousePress(control, Qt::LeftButton);
+                QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(2, 2));
             } else {
-                failures << step + ": no such control";
+                QPoint at = control->rect().center();
+                if (auto* list = qobject_cast<QListWidget*>(control)) {
+                    const auto items = list->findItems(path.section('/', 1), Qt::MatchEndsWith);
+                    at = list->visualItemRect(items.value(0)).center();
+                    control = list->viewport();
+                } else if (path.contains('@')) {
+                    const QStringList xy = path.section('@', 1).split(',');
+                    at = QPoint(xy[0].toInt(), xy[1].toInt());
+                    at += QPoint(
+                        at.x() < 0 ? control->width() : 0, at.y() < 0 ? control->height() : 0);
+                }
+                QTest::mouseClick(control, Qt::LeftButton, {}, at);
+                if (command == "double")
+                    QTest::mouseDClick(control, Qt::LeftButton, {}, at);
             }
         };
         QTimer::singleShot(0, &pending, next);
         begin();
         QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
-        QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QString difference;
+        QVERIFY2(matchesReviewed(transcript,
+                     QString(QTest::currentTestFunction()) + '-'
+                         + QString(QTest::currentDataTag()).replace(' ', '-'),
+                     &difference),
+            qPrintable(difference));
     }
 
     QImage drawnLog() const { return m_form1->Text1->viewport()->grab().toImage(); }
@@ -302,33 +300,98 @@ private slots:
     // out; the files name the reviewed looks.
     void waysInAndOut_data()
     {
+        QTest::addColumn<QString>("book");
         QTest::addColumn<QStringList>("steps");
-        QTest::newRow("About box")
-            << QStringList { "Form1=form1", "Form1.Command7", "Form4=form4", "Form1=form1-behind",
-                   "key Return", "Form1=form1", "Form1.Command7", "key Escape", "Form1=form1" };
-        QTest::newRow("configuration window") << QStringList { "Form1.Command3", "Form2=form2",
-            "Form2.Command8", "Form4=form4", "Form2=form2-behind", "Form4.Command1", "Form2=form2",
-            "Form2.Command2", "Form1=form1", "Form1.Command3", "Form2.Command3", "Form1=form1" };
-        QTest::newRow("phone book") << QStringList { "Form1.Command8", "Phonebook=phonebook",
-            "Phonebook.Command9", "Form3=form3-pictures", "Form3.Command1", "Phonebook=phonebook",
-            "Phonebook.Command1", "Form3=form3-wavs", "key Escape", "Phonebook=phonebook",
-            "Phonebook.Command2", "Form1=form1" };
-        QTest::newRow("phone book from configuration") << QStringList { "Form1.Command3",
-            "Form2.Command1", "Phonebook=phonebook", "Phonebook.Command2", "Form2=form2" };
-        QTest::newRow("first run") << QStringList { "Fr=fr", "key Alt+A", "Fr=fr", "key Alt+N",
-            "Form2=form2", "Form2.Command2", "Form1=form1" };
-        QTest::newRow("refused number") << QStringList { "Form1.Command8", "Phonebook.Text1",
-            "key Ctrl+A", "type 12a", "key Tab", "QMessageBox=refused", "key Return",
-            "Phonebook=phonebook", "Phonebook.Command2", "Form1=form1" };
+        const auto row = [](const char* name, const QString& book, const QStringList& steps) {
+            QTest::newRow(name) << book << steps;
+        };
+        const QString one = "5551234|B|@/blank.bmp|~/a.wav", two = "1|N||/w1.wav;2|B||/w2";
+        row("About box", one,
+            { "look Form1", "Form1.Command7", "look Form4", "look Form1", "key Return",
+                "look Form1", "Form1.Command7", "key Escape", "look Form1" });
+        row("configuration window", one,
+            { "Form1.Command3", "look Form2", "Form2.Command8", "look Form4", "look Form2",
+                "Form4.Command1", "look Form2", "Form2.Command2", "look Form1", "Form1.Command3",
+                "Form2.Command3", "look Form1" });
+        row("phone book", one,
+            { "Form1.Command8", "look Phonebook", "Phonebook.Command9", "look Form3",
+                "Form3.Command1", "look Phonebook", "Phonebook.Command1", "look Form3",
+                "key Escape", "look Phonebook", "Phonebook.Command2", "look Form1" });
+        row("phone book from configuration", one,
+            { "Form1.Command3", "Form2.Command1", "look Phonebook", "Phonebook.Command2",
+                "look Form2" });
+        row("first run", QString(),
+            { "look Fr", "key Alt+A", "look Fr", "key Alt+N", "look Form2", "Form2.Command2",
+                "look Form1" });
+
+        // The editor's event rules and number check, with real message boxes.
+        const auto typed = [](const QString& number) {
+            return QStringList { "Phonebook.Text1", "key Ctrl+A",
+                number.isEmpty() ? "key Backspace" : "type " + number };
+        };
+        const QStringList refused { "look QMessageBox", "key Return" };
+        const QStringList down { "Phonebook.VScroll1@5,-3" },
+            shows { "look Phonebook", "book", "files" }, editor { "Form1.Command8" };
+        row("digits", two, walk(editor, typed("5551234"), "key Tab", shows));
+        row("empty number", two, walk(editor, typed(""), "key Tab", shows));
+        row("dash, click", two, walk(editor, typed("555-1234"), "Phonebook.Text2", refused, shows));
+        row("second refusal", two,
+            walk(
+                editor, typed("12a"), "key Tab", refused, typed("34b"), "key Tab", refused, shows));
+        row("scroll arrow", two, walk(editor, typed("12a"), down, refused, shows));
+        row("Alt+A", two, walk(editor, typed("5551234abc"), "key Alt+A", refused, shows));
+        row("Alt+D, Alt+E", two,
+            walk(editor, typed("12a"), "key Alt+D", refused, typed("34b"), "key Alt+E", refused,
+                shows));
+        row("Delete after", two,
+            walk(editor, typed("12a"), "press Phonebook.Command6", refused, "Phonebook.Command6",
+                shows));
+        row("Alt+A saves", two, walk(editor, typed("5551234"), "key Alt+A", "book", "files"));
+        row("wav box to Save", two,
+            walk(editor, "Phonebook.Text2", "key Ctrl+A", "type /w.wav", "key Tab", shows));
+        row("wav enables Save", "",
+            walk(editor, "Phonebook.Text2", "type /w.wav", "Phonebook.Command3", "book", "files"));
+        row("B to empty mark", "1|B||;2|||",
+            walk(editor, "Phonebook.VScroll1@5,3", down, "look Phonebook", "book"));
+        row("dragged past", "1|N||;|N|/p|/w;3|N||",
+            walk(editor, "drag Phonebook.VScroll1 3", "look Phonebook", "book"));
+        row("no number, no paths", "1|N||;|N|/p|/w", walk(editor, down, "look Phonebook", "book"));
+        row("stops at 5", two, walk(editor, down, down, down, down, down, down, down, shows));
+        row("delete entry 3", "1|B|/p|/w;2|||;3|B|/p|/w;4|||;5|B|/p|/w",
+            walk(editor, down, down, "Phonebook.Command6", "Phonebook.Command3", "book", "files"));
+        row("Auto Update", two, walk(editor, "Phonebook.Check2", shows));
+        row("Enable Blocking", two, walk(editor, "Phonebook.Check3", "Phonebook.Check1", shows));
+        row("blocking off", two,
+            walk(editor, "Phonebook.Check3", "Phonebook.Check3", "Phonebook.Check1", shows));
+
+        // The file locator from one of the editor's "..." buttons. It opens in the folder of the
+        // entry's wav, or in the data folder for a picture whose folder is gone.
+        const QString gone = "||/gone/p.bmp|~/w.wav";
+        const QStringList picture { "Form1.Command8", "Phonebook.Command9", "look Form3" },
+            wav { "Form1.Command8", "Phonebook.Command1", "look Form3" },
+            after { "look Phonebook", "book" };
+        row("wav, double-click", gone, walk(wav, "double Form3.File1/B.WAV", after));
+        row("picture, double-click", gone, walk(picture, "double Form3.File1/d.jpg", after));
+        row("wav, Select", gone,
+            walk(wav, "Form3.Command2", "double Form3.Dir1/sub", "look Form3", "Form3.File1/f.wav",
+                "Form3.Command2", after));
+        row("picture, Select", gone, walk(picture, "Form3.File1/c.bmp", "Form3.Command2", after));
+        row("Cancel", gone, walk(picture, "Form3.File1/c.bmp", "Form3.Command1", after));
+        row("refused number", one,
+            walk(editor, typed("12a"), "key Tab", refused, "look Phonebook", "Phonebook.Command2",
+                "look Form1"));
     }
 
     void waysInAndOut()
     {
+        QFETCH(QString, book);
         QFETCH(QStringList, steps);
         messages().real = true;
-        if (QString(QTest::currentDataTag()) == "first run")
+        for (const char* name : { "c.bmp", "d.jpg" })
+            QVERIFY(QFile(m_app->path(name)).open(QIODevice::WriteOnly));
+        if (book.isNull())
             return takeSteps(steps, [this] { m_app->start(); });
-        start("5551234|B|" + m_app->path("blank.bmp") + "|" + m_tree.filePath("a.wav"));
+        start(QString(book).replace('@', m_app->dir()).replace('~', m_tree.path()));
         takeSteps(steps);
     }
 
@@ -640,166 +703,6 @@ private slots:
             QTest::qWait(200);
         }
         QTRY_COMPARE(failed, failures);
-    }
-
-    // The editor's event rules and number check, with real message boxes: the phone book before
-    // and after the actions, the message boxes shown, and what the editor shows then: the entry,
-    // the focused control, the two settings as written; entry 0 when a save unloaded the editor.
-    // Save stays enabled, and "phone.ini" reads back as the book before, or after a save.
-    void edit_data()
-    {
-        QTest::addColumn<QString>("book");
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<int>("refusals");
-        QTest::addColumn<int>("entry");
-        QTest::addColumn<QString>("focused");
-        QTest::addColumn<QString>("settings");
-        const QString two = "1|N||/w1.wav;2|B||/w2", refused = "|N||/w1.wav;2|B||/w2";
-        const auto row
-            = [](const char* name, const QString& book, const QStringList& actions,
-                  const QString& after, int refusals, int entry, const QString& focused = {},
-                  const QString& settings = "False\r\nFalse") {
-                  QTest::newRow(name)
-                      << book << actions << after << refusals << entry << focused << settings;
-              };
-        row("digits", two, { "Text1=5551234", "tab" }, "5551234|N||/w1.wav;2|B||/w2", 0, 1,
-            "Text3");
-        row("empty number", two, { "Text1=", "tab" }, refused, 0, 1, "Text3");
-        row("dash, click", two, { "Text1=555-1234", "Text2=" }, refused, 1, 1, "Text1");
-        row("second refusal", two, { "Text1=12a", "tab", "Text1=34b", "tab" }, refused, 2, 1,
-            "Text1");
-        row("scroll arrow", two, { "Text1=12a", "down" }, refused, 1, 1, "Text1");
-        row("Alt+A", two, { "Text1=5551234abc", "alt:a" }, refused, 1, 1, "Text1");
-        row("Alt+D, Alt+E", two, { "Text1=12a", "alt:d", "Text1=34b", "alt:e" }, refused, 2, 1,
-            "Text1");
-        row("Delete after", two, { "Text1=12a", "press:Command6", "Command6" }, "|||;2|B||/w2", 1,
-            1, "Command6");
-        row("Alt+A saves", two, { "Text1=5551234", "alt:a" }, "5551234|N||/w1.wav;2|B||/w2", 0, 0);
-        row("wav box to Save", two, { "Text2=/w.wav", "tab" }, "1|N||/w.wav;2|B||/w2", 0, 1,
-            "Command3");
-        row("wav enables Save", "", { "Text2=/w.wav", "Command3" }, "|||/w.wav", 0, 0);
-        row("B to empty mark", "1|B||;2|||", { "up", "down" }, "1|B||;2|N||", 0, 2, "VScroll1");
-        row("dragged past", "1|N||;|N|/p|/w;3|N||", { "drag:3" }, "1|N||;|N|/p|/w;3|N||", 0, 3,
-            "Command5");
-        row("no number, no paths", "1|N||;|N|/p|/w", { "down" }, "1|N||;|N||", 0, 2, "VScroll1");
-        row("stops at 5", two, { "down:7" }, two + ";|N||", 0, 5, "VScroll1");
-        row("delete entry 3", "1|B|/p|/w;2|||;3|B|/p|/w;4|||;5|B|/p|/w",
-            { "down:2", "Command6", "Command3" }, "1|B|/p|/w;2|N||;|||;4|||;5|B|/p|/w", 0, 0);
-        row("Auto Update", two, { "Check2" }, two, 0, 1, "Check2", "True\r\nFalse");
-        row("Enable Blocking", two, { "Check3", "Check1" }, "1|B||/w1.wav;2|B||/w2", 0, 1, "Check1",
-            "False\r\nTrue");
-        row("blocking off", two, { "Check3", "Check3", "Check1" }, two, 0, 1, "Check3");
-    }
-
-    void edit()
-    {
-        QFETCH(QString, book);
-        QFETCH(QStringList, actions);
-        QFETCH(QString, after);
-        QFETCH(int, refusals);
-        QFETCH(int, entry);
-        QFETCH(QString, focused);
-        QFETCH(QString, settings);
-        start(book);
-        messages().real = true;
-        QStringList boxes;
-        const auto pressReturn = [&](QMessageBox& box) {
-            boxes << box.windowTitle() + ": " + box.text()
-                    + (box.icon() == QMessageBox::Information ? "" : " (icon)");
-            QTest::keyClick(&box, Qt::Key_Return);
-        };
-        ModalAnswer<QMessageBox> answer(pressReturn, 5);
-        window("Phonebook");
-        for (const QString& action : actions)
-            act(action);
-        QCOMPARE(
-            boxes, QStringList(refusals, "Halvoren 1.5: Phone numbers are suppose to be numbers."));
-        QCOMPARE(entries(state().Book), after);
-        QCOMPARE(bool(forms().loadedPhonebook()), entry > 0);
-        if (entry > 0) {
-            QVERIFY(QTest::qWaitForWindowActive(&forms().phonebook())
-                && c<QPushButton>("Command3")->isEnabled());
-            const QWidget* focus = QApplication::focusWidget();
-            QCOMPARE(
-                QStringList({ c<QLabel>("Label5")->text(), focus ? focus->objectName() : "none",
-                    QString(m_app->readFile("cconfig.ini")).section("\r\n", 2, 3) }),
-                QStringList({ QStringLiteral("Entry#%1").arg(entry), focused, settings }));
-        }
-        AppState reloaded;
-        reloaded.AppPath = m_app->dir();
-        DataStore(reloaded).LoadPhoneBook();
-        QCOMPARE(entries(reloaded.Book), entry == 0 ? after : book);
-    }
-
-    // The locator from one of the editor's "..." buttons: each step clicks a file, double-clicks
-    // the last one or the folder "sub", or presses "select" or "cancel"; then the entry's paths
-    // and whether Save is enabled. It opens in the folder of the entry's wav ("~"), or in the
-    // data folder ("@") for a picture whose folder is gone.
-    void locate_data()
-    {
-        QTest::addColumn<QString>("opener");
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("wav");
-        QTest::addColumn<bool>("saveEnabled");
-        QTest::addColumn<QString>("picture");
-        QTest::newRow("wav, double-click")
-            << "Command1" << QStringList { "B.WAV" } << "~/B.WAV" << true << "/gone/p.bmp";
-        QTest::newRow("picture, double-click")
-            << "Command9" << QStringList { "d.jpg" } << "~/w.wav" << false << "@/d.jpg";
-        QTest::newRow("wav, Select")
-            << "Command1" << QStringList { "select", "sub", "f.wav", "select" } << "~/sub/f.wav"
-            << true << "/gone/p.bmp";
-        QTest::newRow("picture, Select")
-            << "Command9" << QStringList { "c.bmp", "select" } << "~/w.wav" << false << "@/c.bmp";
-        QTest::newRow("Cancel") << "Command9" << QStringList { "c.bmp", "cancel" } << "~/w.wav"
-                                << false << "/gone/p.bmp";
-    }
-
-    void locate()
-    {
-        QFETCH(QString, opener);
-        QFETCH(QStringList, steps);
-        QFETCH(QString, wav);
-        QFETCH(bool, saveEnabled);
-        QFETCH(QString, picture);
-        // The wav's folder exists, the picture's does not: that locator opens in the data folder.
-        for (const char* name : { "c.bmp", "d.jpg" })
-            QVERIFY(QFile(m_app->path(name)).open(QIODevice::WriteOnly));
-        start("||/gone/p.bmp|" + m_tree.filePath("w.wav"));
-        window("Phonebook");
-        c<QPushButton>("Command3")->setEnabled(false);
-        QStringList seen;
-        ModalAnswer<Form3> locator([&](Form3& form3) {
-            seen << form3.windowTitle()
-                 << QString::number(form3.windowHandle()->transientParent()
-                        == forms().phonebook().windowHandle());
-            for (const QListWidgetItem* file :
-                form3.findChild<QListWidget*>("File1")->findItems("", Qt::MatchContains))
-                seen << file->text();
-            for (const QString& step : steps) {
-                // Each step finds the window still open.
-                QVERIFY(form3.isVisible());
-                QWidget* button
-                    = form3.findChild<QPushButton*>(step == "select" ? "Command2" : "Command1");
-                auto* list = form3.findChild<QListWidget*>(step == "sub" ? "Dir1" : "File1");
-                const QList<QListWidgetItem*> item = list->findItems(step, Qt::MatchEndsWith);
-                const QPoint at = list->visualItemRect(item.value(0)).center();
-                QTest::mouseClick(item.isEmpty() ? button : list->viewport(), Qt::LeftButton, {},
-                    item.isEmpty() ? QPoint() : at);
-                if (!item.isEmpty() && (step == "sub" || step == steps.last()))
-                    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-            }
-        });
-        QTest::mouseClick(c<QPushButton>(opener), Qt::LeftButton);
-        QCOMPARE(seen.join(' '),
-            opener == "Command1" ? "Locate wav files 1 a.wav B.WAV"
-                                 : "Locate picture files 1 blank.bmp c.bmp d.jpg");
-        QCOMPARE(QVariantList({ QString(state().Book.WavFile(1)).replace(m_tree.path(), "~"),
-                     c<QPushButton>("Command3")->isEnabled(),
-                     QString(state().Book.PictureFile(1)).replace(m_app->dir(), "@"),
-                     bool(forms().loadedForm3()) }),
-            QVariantList({ wav, saveEnabled, picture, false }));
     }
 
     // The configuration window's side of detection over ports that all answer nothing, but for

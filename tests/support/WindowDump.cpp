@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -54,6 +55,9 @@ QString text(const QWidget* control)
         return label->pixmap().isNull() ? quoted(label->text()) : QStringLiteral("picture");
     if (const auto* edit = qobject_cast<const QLineEdit*>(control))
         return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "");
+    // A list that is not edited is the drive list, whose items are this machine's mounts.
+    if (const auto* combo = qobject_cast<const QComboBox*>(control); combo && !combo->isEditable())
+        return quoted(combo->currentText());
     if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
         QStringList items;
         for (int i = 0; i < combo->count(); ++i)
@@ -139,20 +143,35 @@ QString dumpWindow(const QWidget* window)
     return lines.join('\n') + '\n';
 }
 
-bool windowLooksAsReviewed(const QWidget* window, const QString& name, QString* difference)
+QString dumpText(const QString& label, const QString& text)
 {
-    const QString shown = dumpWindow(window);
-    QFile file(QStringLiteral(HALVOREN_TESTS_DIR "/windows/") + name + ".txt");
-    if (qEnvironmentVariableIsSet("HALVOREN_WRITE_WINDOWS"))
+    return label + ' ' + quoted(text) + '\n';
+}
+
+QString dumpFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+        ? dumpText(QFileInfo(path).fileName(), QString::fromUtf8(file.readAll()))
+        : QFileInfo(path).fileName() + " missing\n";
+}
+
+bool matchesReviewed(const QString& shown, const QString& name, QString* difference)
+{
+    QFile file(QStringLiteral(HALVOREN_TESTS_DIR "/walks/") + name + ".txt");
+    if (qEnvironmentVariableIsSet("HALVOREN_WRITE_WALKS"))
         return file.open(QIODevice::WriteOnly) && file.write(shown.toUtf8()) > 0;
     const QStringList reviewed = file.open(QIODevice::ReadOnly)
         ? QString::fromUtf8(file.readAll()).split('\n')
         : QStringList();
     const QStringList lines = shown.split('\n');
+    QString step;
     for (int i = 0; i < qMax(lines.size(), reviewed.size()); ++i) {
+        if (lines.value(i).startsWith("> "))
+            step = lines.value(i);
         if (lines.value(i) != reviewed.value(i)) {
-            *difference = name + " line " + QString::number(i + 1) + ": shown "
-                + quoted(lines.value(i)) + ", reviewed " + quoted(reviewed.value(i));
+            *difference = name + " line " + QString::number(i + 1) + ", after " + quoted(step)
+                + ": shown " + quoted(lines.value(i)) + ", reviewed " + quoted(reviewed.value(i));
             return false;
         }
     }

@@ -5,10 +5,15 @@
 class QWidget;
 
 // A window as a person meets it, one line per named control: kind, place and size in twips,
-// text, state, face and focus, then the order the Tab key walks. Compared with a reviewed text
-// in tests/windows/, a changed control shows as the line that differs.
+// text, state, face and focus, then the order the Tab key walks.
 QString dumpWindow(const QWidget* window);
 
-// Compares dumpWindow(window) with tests/windows/<name>.txt. With HALVOREN_WRITE_WINDOWS set the
-// file is written instead, for review.
-bool windowLooksAsReviewed(const QWidget* window, const QString& name, QString* difference);
+// A text as one line after its label, line ends and temporary folders written out.
+QString dumpText(const QString& label, const QString& text);
+
+// A data file as one line: its name and its text, or "missing".
+QString dumpFile(const QString& path);
+
+// Compares `shown` with tests/walks/<name>.txt; `difference` names the first line that differs
+// and the step before it. With HALVOREN_WRITE_WALKS set the file is written instead, for review.
+bool matchesReviewed(const QString& shown, const QString& name, QString* difference);
