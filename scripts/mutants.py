@@ -250,7 +250,9 @@ def run(args):
 
     # A suite that fails unchanged after the run (a fault left something behind on the machine)
     # would have counted every fault after that as caught.
-    code, out = sh(test_cmd, copy, 1800)
+    code, out = sh(build_cmd, copy, 3600)
+    if code == 0:
+        code, out = sh(test_cmd, copy, 1800)
     if code != 0:
         print("the unchanged copy fails its tests after the run; the figures are void:\n"
               + out[-3000:], flush=True)
