@@ -20,18 +20,12 @@
 
 namespace {
 
-// Temporary folders as "~" and the checkout's assets as "assets", so a text reads the same on
-// every run and in every checkout.
+// Temporary folders as "~", so a text reads the same on every run.
 QString quoted(QString text)
 {
     static const QRegularExpression temporary(
         "(/tmp/)?" + QCoreApplication::applicationName() + "-\\w{6}");
-    return '"'
-        + text.replace("\r", "\\r")
-              .replace("\n", "\\n")
-              .replace(temporary, "~")
-              .replace(QStringLiteral(HALVOREN_ASSETS_DIR), "assets")
-        + '"';
+    return '"' + text.replace("\r", "\\r").replace("\n", "\\n").replace(temporary, "~") + '"';
 }
 
 QString twips(const QWidget* control, int pixels)
