@@ -1,132 +1,284 @@
+#include "support/WindowDump.h"
+#include "windows/AppFonts.h"
 #include "windows/main/LogBox.h"
 
+#include <QtGui/private/qguiapplication_p.h>
 #include <QtTest>
 #include <QtWidgets>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 namespace {
 
-constexpr int kAtEnd = -2;
+// What the box told a screen reader since the last reading: inserts at their offsets, and
+// replacements of the whole text (offset -1).
+QList<QPair<int, QString>> g_told;
 
-QStringList numbered(const QString& pattern, int from, int to)
+void record(QAccessibleEvent* event)
 {
-    QStringList texts;
-    for (int i = from; i < to; ++i)
-        texts << pattern.arg(i);
-    return texts;
+    if (!qobject_cast<LogBox*>(event->object()))
+        return;
+    if (event->type() == QAccessible::TextInserted) {
+        const auto* insert = static_cast<QAccessibleTextInsertEvent*>(event);
+        g_told << qMakePair(insert->changePosition(), insert->textInserted());
+    } else if (event->type() == QAccessible::TextUpdated) {
+        g_told << qMakePair(-1, static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted());
+    }
+}
+
+// A long text by its ends and size, so a reading stays one line.
+QString shortened(const QString& text)
+{
+    if (text.size() <= 90)
+        return dumpText("", text).trimmed();
+    return dumpText("", text.left(30)).trimmed() + " ... " + dumpText("", text.right(30)).trimmed()
+        + ' ' + QString::number(text.size()) + " chars";
+}
+
+QString unescaped(QString text)
+{
+    static const QRegularExpression hex("\\\\x([0-9a-f]{2})");
+    for (QRegularExpressionMatch m = hex.match(text); m.hasMatch(); m = hex.match(text))
+        text.replace(m.capturedStart(), 4, QChar(m.captured(1).toInt(nullptr, 16)));
+    return text.replace("\\r", "\r").replace("\\n", "\n");
 }
 
 } // namespace
 
-// The call log box over many appends, beyond the lines it keeps laid out: the lines it shows,
-// how keys scroll it, and that it draws the same as a box given the whole text at once.
+// The call log box as a person and a screen reader meet it, step by step over appends, scrolls,
+// keys, resizes and its menu: after each step where the view stands, what it shows and what a
+// reader is told, compared with tests/walks/logBox-<row>.txt.
 class TestLogBox : public QObject
 {
     Q_OBJECT
 
     LogBox* m_box = nullptr;
+    mutable QStringList m_read;
 
     // The first and the last line shown, point by point down the viewport.
-    std::pair<int, int> shownLines() const
+    QString shownLines() const
     {
-        std::pair<int, int> shown { -1, -1 };
+        int first = -1, last = -1;
         for (int y = 0; y < m_box->viewport()->height(); ++y) {
             const int line = m_box->lineAt(QPoint(10, y));
-            shown = { shown.first < 0 ? line : shown.first, line < 0 ? shown.second : line };
+            first = first < 0 ? line : first;
+            last = line < 0 ? last : line;
         }
-        return shown;
+        return QString::number(first) + '-' + QString::number(last);
     }
 
-    QImage drawn() const { return m_box->viewport()->grab().toImage(); }
+    QString reading() const
+    {
+        const QScrollBar* bar = m_box->verticalScrollBar();
+        QStringList view { "view", QString::number(m_box->lineCount()), "lines, shows",
+            shownLines(), "from top", QString::number(m_box->topLine()), "bar",
+            QString::number(bar->value()), "of", QString::number(bar->maximum()), "page",
+            QString::number(bar->pageStep()), m_box->allSelected() ? "all selected" : "",
+            m_box->isLogEnabled() ? "" : "disabled", m_box->hasFocus() ? "focus" : "" };
+        view.removeAll(QString());
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(m_box);
+        QAccessibleTextInterface* text = reader->textInterface();
+        const int count = text->characterCount();
+        int start = 0, end = 0;
+        text->selection(0, &start, &end);
+        const QPoint origin = m_box->viewport()->mapToGlobal(QPoint(0, 0));
+        const QRect cursor = text->characterRect(text->cursorPosition());
+        QStringList lines { view.join(' '),
+            QStringLiteral("reader %1 chars, cursor %2, %3 selected %4-%5, points %6 %7, cursor "
+                           "at %8")
+                .arg(count)
+                .arg(text->cursorPosition())
+                .arg(text->selectionCount())
+                .arg(start)
+                .arg(end)
+                .arg(text->offsetAtPoint(origin + QPoint(10, 6)))
+                .arg(text->offsetAtPoint(origin + QPoint(10, m_box->viewport()->height() - 3)))
+                .arg(cursor.isNull() ? QStringLiteral("none")
+                                     : QStringLiteral("%1,%2")
+                                           .arg(cursor.x() - origin.x())
+                                           .arg(cursor.y() - origin.y())) };
+        // The text as read, when it changed.
+        QStringList read;
+        for (const int offset : { 0, count / 2, count, count + 1 }) {
+            const QString line
+                = text->textAtOffset(offset, QAccessible::LineBoundary, &start, &end);
+            read << QStringLiteral("line at %1: %2-%3 %4")
+                        .arg(offset)
+                        .arg(start)
+                        .arg(end)
+                        .arg(shortened(line));
+        }
+        read << "text 2 to end-1 " + shortened(text->text(2, count - 1));
+        if (read != m_read)
+            lines << (m_read = read);
+        // Inserts that follow one another read as one.
+        for (qsizetype i = 0; i < g_told.size();) {
+            const auto [at, first] = g_told[i];
+            QString told = first;
+            int pieces = 1;
+            for (++i; at >= 0 && i < g_told.size() && g_told[i].first == at + told.size();
+                 ++i, ++pieces)
+                told += g_told[i].second;
+            lines << (at < 0 ? QStringLiteral("replaced by ")
+                             : QStringLiteral("%1 inserted at %2 ").arg(pieces).arg(at))
+                    + shortened(told);
+        }
+        g_told.clear();
+        return lines.join('\n') + '\n';
+    }
 
 private slots:
-    // Appends, each followed by a move to the end (kAtEnd), or the view set to the row
-    // `scrollTo` after the first; then the box made `width` wide and the keys pressed. The first
-    // and last line shown afterwards (-1: any).
-    void appends_data()
+    void initTestCase()
     {
-        QTest::addColumn<QStringList>("appends");
-        QTest::addColumn<int>("scrollTo");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        const QStringList lines = numbered("line %1\r\n", 0, 200);
-        const QStringList wrapped
-            = QStringList(numbered("word%1 ", 0, 120).join("") + "\r\n") + lines;
-        QTest::newRow("CR LF split over appends")
-            << QStringList { "a\r", "\nb\r", "\n", "c" } << kAtEnd << 0 << "" << 0 << 2;
-        QTest::newRow("300 lines, each shown at the end")
-            << numbered("line %1\r\n", 0, 300) << kAtEnd << 0 << "" << -1 << 300;
-        QTest::newRow("100 lines appended while scrolled up")
-            << QStringList(numbered("line %1\r\n", 0, 200).join(QString()))
-                + numbered("line %1\r\n", 200, 300)
-            << 120 << 0 << "" << 120 << -1;
-        QTest::newRow("appended at the top, Down Down Up")
-            << lines << -1 << 0 << "Down, Down, Up" << 1 << -1;
-        QTest::newRow("Page Down, Page Up") << lines << -1 << 0 << "PgDown, PgUp" << 0 << -1;
-        QTest::newRow("Ctrl+End") << lines << -1 << 0 << "Ctrl+End" << -1 << 200;
-        QTest::newRow("end, Ctrl+Home") << lines << kAtEnd << 0 << "Ctrl+Home" << 0 << -1;
-        QTest::newRow("Page Down in a wrapped line") << wrapped << -1 << 0 << "PgDown" << 0 << 0;
-        QTest::newRow("a line growing past the width, shown at the end")
-            << numbered("word%1 ", 0, 80) << kAtEnd << 0 << "" << 0 << 0;
-        QTest::newRow("made narrower at the end") << numbered("line %1 with words that wrap\r\n", 0,
-            150) << kAtEnd << 90 << "" << -1 << -1;
+        AppFonts::install();
+        // Qt passes events on only while accessibility is on, as a screen reader turns it on.
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QAccessible::installUpdateHandler(&record);
     }
 
-    void appends()
+    // Steps: "append TEXT" (\r, \n and \xNN written out), "set TEXT", "lines A B" (line A to
+    // line B-1 appended one by one, each then shown at the end), "words N" (so many words
+    // appended to one line, each shown at the end), "end", "show N" (the view to line N), "bar
+    // N", "size W H", "font POINTS", "key KEYS", "wheel DELTA", "click", "disable", "enable",
+    // "menu" (its actions, then closed), "menu ACTION" (chosen), "reader select A B", "reader
+    // cursor N", "reader scroll N"; "whole" compares the drawing with a box given the whole text
+    // at once, both at the end.
+    void steps_data()
     {
-        QFETCH(QStringList, appends);
-        QFETCH(int, scrollTo);
-        QFETCH(int, width);
-        QFETCH(QString, keys);
-        QFETCH(int, first);
-        QFETCH(int, last);
-        LogBox box(nullptr), whole(nullptr);
-        m_box = &box;
-        box.resize(240, 160);
-        // Of the final size from the start.
-        whole.resize(width > 0 ? width : 240, 160);
-        for (LogBox* shown : { &box, &whole }) {
-            shown->show();
-            QVERIFY(QTest::qWaitForWindowExposed(shown));
-        }
-        for (int i = 0; i < appends.size(); ++i) {
-            box.appendLog(appends[i]);
-            if (scrollTo == kAtEnd)
-                box.showEnd();
-            else if (scrollTo >= 0 && i == 0)
-                box.verticalScrollBar()->setValue(scrollTo);
-        }
-        if (width > 0)
-            box.resize(width, box.height());
-        QCoreApplication::processEvents();
-        QTest::keySequence(&box, QKeySequence(keys));
-        const std::pair<int, int> shown = shownLines();
-        QCOMPARE(shown.first, first < 0 ? shown.first : first);
-        QCOMPARE(shown.second, last < 0 ? shown.second : last);
-        if (!keys.isEmpty()) {
-            // Page Down from the top makes the line at the foot, perhaps cut off there, the top
-            // one or the one after it.
-            box.verticalScrollBar()->setValue(0);
-            const int foot = shownLines().second;
-            QTest::keyClick(&box, Qt::Key_PageDown);
-            QVERIFY(shownLines().first == foot || shownLines().first == foot + 1);
-            // Down from the top moves the drawing row by row, a wrapped line's rows too, to
-            // line 1.
-            QTest::keyClick(&box, Qt::Key_Home, Qt::ControlModifier);
-            for (QImage before = drawn(); shownLines().first == 0; before = drawn()) {
-                QTest::keyClick(&box, Qt::Key_Down);
-                QVERIFY(drawn() != before);
-            }
-            QCOMPARE(shownLines().first, 1);
-        }
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("CR LF split over appends")
+            << QStringList { "append a\\r", "append \\nb\\r", "append \\n", "append c", "whole" };
+        QTest::newRow("300 lines, each shown at the end") << QStringList { "lines 0 300", "whole" };
+        QTest::newRow("appended while scrolled up") << QStringList { "lines 0 200", "bar 120",
+            "append line 200\\r\\n", "append more\\r\\n", "key Ctrl+End", "whole" };
+        QTest::newRow("keys") << QStringList { "lines 0 100", "key Ctrl+Home", "key Down",
+            "key Down", "key Up", "key PgDown", "key PgUp", "key End", "key Home", "key Ctrl+End",
+            "key Ctrl+Home" };
+        QTest::newRow("a wrapped line") << QStringList { "words 120", "append \\r\\nlast\\r\\n",
+            "bar 0", "key PgDown", "key Down", "key Down", "key Up", "end", "whole" };
+        QTest::newRow("narrower, wider, another font")
+            << QStringList { "lines 0 150", "append one line with words that wrap\\r\\n",
+                   "size 90 160", "size 320 100", "font 14", "whole" };
+        QTest::newRow("a screen reader moves the view")
+            << QStringList { "lines 0 60", "reader cursor 0", "reader scroll 300",
+                   "reader cursor 100000", "reader select 1 10", "reader select 0 100000" };
+        QTest::newRow("select all, copy, click")
+            << QStringList { "append RING\\r\\nNMBR = 5551234567\\r\\n", "menu", "key Ctrl+C",
+                   "key Ctrl+A", "menu", "menu &Copy", "click", "key Ctrl+C", "menu Select All",
+                   "key Ctrl+C" };
+        QTest::newRow("disabled") << QStringList { "lines 0 40", "disable", "key Ctrl+Home",
+            "key Ctrl+A", "menu", "wheel 120", "click", "enable", "key Ctrl+Home" };
+        QTest::newRow("markup, control characters, replaced")
+            << QStringList { "append NAME = <b>x</b> &amp;\\r\\n",
+                   "append NUL[\\x00] BEL[\\x07] ESC[\\x1b] DEL[\\x7f] C1[\\x85]\\r\\n\\x07b",
+                   "set RING\\r\\nNMBR\\r5551234567\\n", "set ", "whole" };
+        QTest::newRow("last page, short lines") << QStringList { "lines 0 9", "lines 9 14",
+            "show 3", "show 1000", "show -5", "size 240 30", "size 240 400" };
+    }
 
-        whole.setLogText(appends.join(QString()));
-        box.showEnd();
-        whole.showEnd();
-        QCoreApplication::processEvents();
-        QCOMPARE(box.lineCount(), whole.lineCount());
-        QCOMPARE(drawn(), whole.viewport()->grab().toImage());
+    void steps()
+    {
+        QFETCH(QStringList, steps);
+        LogBox box(nullptr);
+        m_box = &box;
+        box.setFont(AppFonts::tahoma(8.25, true));
+        box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box.resize(240, 160);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QGuiApplication::clipboard()->clear();
+        g_told.clear();
+        m_read.clear();
+        QString transcript;
+        for (const QString& step : steps) {
+            const QString word = step.section(' ', 0, 0), rest = step.section(' ', 1);
+            const QStringList numbers = rest.split(' ');
+            const int n = numbers.value(0).toInt(), m = numbers.value(1).toInt();
+            QAccessibleTextInterface* reader
+                = QAccessible::queryAccessibleInterface(&box)->textInterface();
+            transcript += "> " + step + '\n';
+            if (word == "append") {
+                box.appendLog(unescaped(rest));
+            } else if (word == "set") {
+                box.setLogText(unescaped(rest));
+            } else if (word == "lines" || word == "words") {
+                const bool lines = word == "lines";
+                for (int i = lines ? n : 0; i < (lines ? m : n); ++i) {
+                    box.appendLog(QString(lines ? "line %1\r\n" : "word%1 ").arg(i));
+                    box.showEnd();
+                }
+            } else if (word == "end") {
+                box.showEnd();
+            } else if (word == "show") {
+                box.showLine(n);
+            } else if (word == "bar") {
+                box.verticalScrollBar()->setValue(n);
+            } else if (word == "size") {
+                box.resize(n, m);
+            } else if (word == "font") {
+                box.setFont(AppFonts::tahoma(n));
+            } else if (word == "key") {
+                QTest::keySequence(&box, QKeySequence(rest));
+            } else if (word == "wheel") {
+                QWheelEvent wheel(QPointF(5, 5), box.viewport()->mapToGlobal(QPointF(5, 5)), {},
+                    { 0, n }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(box.viewport(), &wheel);
+            } else if (word == "click") {
+                QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+            } else if (word == "disable" || word == "enable") {
+                box.setLogEnabled(word == "enable");
+            } else if (word == "menu") {
+                QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(10, 10),
+                    box.viewport()->mapToGlobal(QPoint(10, 10)));
+                QApplication::sendEvent(box.viewport(), &open);
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {
+                    if (rest.isEmpty())
+                        transcript += "menu "
+                            + dumpText(action->text(), action->shortcut().toString()).trimmed()
+                            + (action->isEnabled() ? "\n" : " disabled\n");
+                    else if (action->text() == rest)
+                        action->trigger();
+                }
+                if (menu)
+                    menu->close();
+                else
+                    transcript += "no menu\n";
+            } else if (step.startsWith("reader select")) {
+                reader->addSelection(m, numbers.value(2).toInt());
+            } else if (step.startsWith("reader cursor")) {
+                reader->setCursorPosition(m);
+            } else if (step.startsWith("reader scroll")) {
+                reader->scrollToSubstring(m, m + 1);
+            } else if (word == "whole") {
+                LogBox whole(nullptr);
+                whole.setFont(box.font());
+                whole.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                whole.resize(box.size());
+                whole.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&whole));
+                whole.setLogText(box.logText());
+                box.showEnd();
+                whole.showEnd();
+                QCoreApplication::processEvents();
+                const bool same
+                    = box.viewport()->grab().toImage() == whole.viewport()->grab().toImage();
+                transcript += same ? "drawn as the whole text\n" : "drawn unlike the whole text\n";
+                g_told.clear();
+            } else {
+                QFAIL(qPrintable("no such step: " + step));
+            }
+            QCoreApplication::processEvents();
+            const QString copied = QGuiApplication::clipboard()->text();
+            if (!copied.isEmpty())
+                transcript += "clipboard " + shortened(copied) + '\n';
+            QGuiApplication::clipboard()->clear();
+            transcript += reading();
+        }
+        QString difference;
+        QVERIFY2(matchesReviewed(transcript,
+                     "logBox-" + QString(QTest::currentDataTag()).replace(' ', '-'), &difference),
+            qPrintable(difference));
     }
 };
 

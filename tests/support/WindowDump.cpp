@@ -69,8 +69,16 @@ QString text(const QWidget* control)
             .arg(bar->value())
             .arg(bar->minimum())
             .arg(bar->maximum());
-    if (const auto* log = qobject_cast<const LogBox*>(control))
-        return quoted(log->logText());
+    if (const auto* log = qobject_cast<const LogBox*>(control)) {
+        const QScrollBar* bar = log->verticalScrollBar();
+        return quoted(log->logText())
+            + QStringLiteral(" from line %1, bar %2 of %3 page %4")
+                  .arg(log->topLine())
+                  .arg(bar->value())
+                  .arg(bar->maximum())
+                  .arg(bar->pageStep())
+            + (log->allSelected() ? " all selected" : "") + (log->isLogEnabled() ? "" : " off");
+    }
     if (const auto* plain = qobject_cast<const QPlainTextEdit*>(control))
         return quoted(plain->toPlainText());
     return {};
