@@ -132,7 +132,7 @@ private:
     // Alt+S" presses keys in the focused control, "type 12" types there; "close Form1" closes a
     // window from its frame. "look Form2" writes what that window shows, "files" the data files,
     // "book" the phone book in memory.
-    // The steps and what they showed are compared with tests/walks/<row>.txt.
+    // The steps and what they showed are compared with the row's reviewed transcript.
     void takeSteps(
         QStringList steps, const std::function<void()>& begin = [] {})
     {
@@ -218,12 +218,8 @@ private:
         begin();
         QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        QString difference;
-        QVERIFY2(matchesReviewed(transcript,
-                     QString(QTest::currentTestFunction()) + '-'
-                         + QString(QTest::currentDataTag()).replace(' ', '-'),
-                     &difference),
-            qPrintable(difference));
+        const QString difference = reviewedDifference(transcript);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
     QImage drawnLog() const { return m_form1->Text1->viewport()->grab().toImage(); }

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -162,7 +164,7 @@ bool matchesReviewed(const QString& shown, const QString& name, QString* differe
 {
     QFile file(QStringLiteral(HALVOREN_TESTS_DIR "/walks/") + name + ".txt");
     if (qEnvironmentVariableIsSet("HALVOREN_WRITE_WALKS"))
-        return file.open(QIODevice::WriteOnly) && file.write(shown.toUtf8()) > 0;
+        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.write(shown.toUtf8()) > 0;
     const QStringList reviewed = file.open(QIODevice::ReadOnly)
         ? QString::fromUtf8(file.readAll()).split('\n')
         : QStringList();
@@ -178,4 +180,15 @@ bool matchesReviewed(const QString& shown, const QString& name, QString* differe
         }
     }
     return true;
+}
+
+QString reviewedDifference(const QString& shown)
+{
+    QString difference;
+    const QString row = QString(QTest::currentDataTag()).replace(' ', '-').remove(':');
+    matchesReviewed(shown,
+        QFileInfo(QCoreApplication::applicationFilePath()).fileName() + '/'
+            + QTest::currentTestFunction() + '-' + row,
+        &difference);
+    return difference;
 }

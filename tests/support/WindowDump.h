@@ -17,3 +17,7 @@ QString dumpFile(const QString& path);
 // Compares `shown` with tests/walks/<name>.txt; `difference` names the first line that differs
 // and the step before it. With HALVOREN_WRITE_WALKS set the file is written instead, for review.
 bool matchesReviewed(const QString& shown, const QString& name, QString* difference);
+
+// What differs between `shown` and the reviewed transcript of the running test row,
+// tests/walks/<test program>/<test function>-<row>.txt; empty when nothing does.
+QString reviewedDifference(const QString& shown);
