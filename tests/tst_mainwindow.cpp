@@ -2,6 +2,7 @@
 #include "platform/QtLauncher.h"
 #include "state/DataStore.h"
 #include "support/ModalAnswer.h"
+#include "support/ModemSim.h"
 #include "support/ScriptedPump.h"
 #include "support/ScriptedSerialLink.h"
 #include "support/TestApp.h"
@@ -19,12 +20,6 @@
 #include <QtWidgets>
 
 namespace {
-
-const QString kPortsFound = "Done checking ports\r\nPlease select a port\r\nand save configuration";
-const QString kNoModem
-    = "Done checking ports\r\nNo modems were detected\r\nHalvoren can not continue";
-const QString kNoModemKept
-    = "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept";
 
 // Dark pixels of a control as drawn: more for bold or underlined text.
 int ink(QWidget* control)
@@ -88,6 +83,7 @@ private:
     std::unique_ptr<TestApp> m_app = std::make_unique<TestApp>();
     Form1* m_form1 = nullptr;
     QTemporaryDir m_tree;
+    std::vector<std::unique_ptr<ModemSim>> m_modems;
 
     FormRegistry& forms() { return m_app->app().context().forms; }
     AppState& state() { return m_app->app().state(); }
@@ -130,8 +126,11 @@ private:
     // "double ..." double-clicks; "press ..." presses a button and lets go over its window; "drag
     // Phonebook.VScroll1 3" moves a scroll bar's thumb there, past the values between; "key
     // Alt+S" presses keys in the focused control, "type 12" types there; "close Form1" closes a
-    // window from its frame. "look Form2" writes what that window shows, "files" the data files,
-    // "book" the phone book in memory.
+    // window from its frame, "wheel Form1.Text1" turns the wheel a notch up over a control.
+    // "look Form2" writes what that window shows, "files" the data files, "book" the phone book
+    // in memory. "modem 1" starts the modem simulator on port 1; "folder phone.ini" puts a folder
+    // in a data file's place; "until Form2.Label3 Done" waits for a label to start so, "until
+    // ended" for the program's end. The walk's transcript ends with how the program ended.
     // The steps and what they showed are compared with the row's reviewed transcript.
     void takeSteps(
         QStringList steps, const std::function<void()>& begin = [] {})
@@ -147,7 +146,23 @@ private:
                     return top;
             return nullptr;
         };
+        const auto holds = [&](const QString& condition) {
+            if (condition == "ended")
+                return ends() > 0;
+            QWidget* window = shown(condition.section('.', 0, 0));
+            auto* label = window
+                ? window->findChild<QLabel*>(condition.section('.', 1).section(' ', 0, 0))
+                : nullptr;
+            return label && label->text().startsWith(condition.section(' ', 1));
+        };
         std::function<void()> next = [&] {
+            // Keys wait for a window to take them.
+            const QString waiting = steps.value(0);
+            if ((waiting.startsWith("until ") && !holds(waiting.mid(6)))
+                || (waiting.startsWith("key ") && !QApplication::focusWidget())) {
+                QTimer::singleShot(50, &pending, next);
+                return;
+            }
             if (steps.isEmpty()) {
                 // Out of the modal windows the steps left open.
                 while (QWidget* modal = QApplication::activeModalWidget())
@@ -164,14 +179,23 @@ private:
             const QString rest = words.join(' ');
             const QString path = words.value(0);
             const bool pointing = command.isEmpty() || command == "double" || command == "press"
-                || command == "drag";
+                || command == "drag" || command == "wheel";
             QWidget* window = command == "key" || command == "type"
                 ? QApplication::focusWidget()
                 : shown(pointing ? path.section('.', 0, 0) : rest);
             QWidget* control = window && pointing ? window->findChild<QWidget*>(
                                    path.section('.', 1).section(QRegularExpression("[/@]"), 0, 0))
                                                   : window;
-            if (step == "files") {
+            if (command == "until") {
+            } else if (command == "modem") {
+                m_modems.push_back(std::make_unique<ModemSim>());
+                if (!m_modems.back()->start(m_app->dir(), rest.toInt()))
+                    failure = step + ": the simulator did not start";
+            } else if (command == "folder") {
+                QFile::remove(m_app->path(rest));
+                if (!QDir(m_app->dir()).mkdir(rest))
+                    failure = step + ": no folder made";
+            } else if (step == "files") {
                 for (const char* name : { "cconfig.ini", "phone.ini", "ccalls.log" })
                     transcript += dumpFile(m_app->path(name));
             } else if (step == "book") {
@@ -187,6 +211,10 @@ private:
                 control->close();
             } else if (command == "look") {
                 transcript += dumpWindow(control);
+            } else if (command == "wheel") {
+                QWheelEvent wheel(QPointF(5, 5), control->mapToGlobal(QPointF(5, 5)), {},
+                    { 0, 120 }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(control, &wheel);
             } else if (command == "drag") {
                 auto* bar = qobject_cast<QScrollBar*>(control);
                 for (int i = bar->value() + 1; i <= words.value(1).toInt(); ++i) {
@@ -217,7 +245,11 @@ private:
         QTimer::singleShot(0, &pending, next);
         begin();
         QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure + '\n' + transcript));
+        QStringList statuses;
+        for (const int status : m_app->platform().end.statuses)
+            statuses << QString::number(status);
+        transcript += "ended " + statuses.join(' ') + '\n';
         const QString difference = reviewedDifference(transcript);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
@@ -237,6 +269,7 @@ private slots:
 
     void cleanup()
     {
+        m_modems.clear();
         m_app = std::make_unique<TestApp>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -308,7 +341,34 @@ private slots:
         row("configuration window", one,
             { "Form1.Command3", "look Form2", "Form2.Command8", "look Form4", "look Form2",
                 "Form4.Command1", "look Form2", "Form2.Command2", "look Form1", "Form1.Command3",
-                "Form2.Command3", "look Form1" });
+                "Form2.Command3", "look Form1", "Form1.Command3", "close Form2", "look Form1" });
+        // While the About box is open its opener takes no click and no close.
+        row("About box over the main window", one,
+            { "Form1.Command7", "Form1.Command3", "close Form1", "look Form1", "Form4.Command1",
+                "look Form1" });
+        row("About box over the configuration window", one,
+            { "Form1.Command3", "Form2.Command8", "Form2.Command2", "close Form2", "look Form2",
+                "Form4.Command1", "Form2.Command2", "look Form1" });
+
+        // Detection and Save config, on a first run and on a configured program; the modem
+        // simulator on port 1.
+        const QStringList detect { "Form2.Command4", "until Form2.Label3 Done" },
+            agree { "key Alt+A", "key Alt+N" };
+        row("Detect finds the modem", one,
+            walk("modem 1", "Form1.Command3", detect, "look Form2", "key Down", "Form2.Command7",
+                "look Form2", "files", "folder phone.ini", "Form2.Command7", "look QMessageBox",
+                "key Return", "look Form2"));
+        row("Detect finds no modem", one,
+            walk("Form1.Command3", detect, "look Form2", "Form2.Command3", "look Form1"));
+        row("first run, no modem", QString(), walk(agree, "Form2.Command4", "until ended"));
+        row("first run, Escape, Cancel", QString(),
+            walk(agree, "key Escape", "look Form2", "Form2.Command2"));
+        row("first run, Save config, Cancel", QString(),
+            walk("modem 1", agree, detect, "key Down", "Form2.Command7", "look Form2",
+                "Form2.Command2", "look Form1", "files"));
+        row("first run, failed Save config", QString(),
+            walk("modem 1", agree, detect, "key Down", "folder cconfig.ini", "Form2.Command7",
+                "look QMessageBox", "key Return", "Form2.Command2"));
         row("phone book", one,
             { "Form1.Command8", "look Phonebook", "Phonebook.Command9", "look Form3",
                 "Form3.Command1", "look Phonebook", "Phonebook.Command1", "look Form3",
@@ -497,47 +557,6 @@ private slots:
             && m_form1->isFormEnabled());
     }
 
-    // A first run ends on Cancel only while no settings were saved; Escape does nothing there
-    // while "&Done" is disabled.
-    void firstRunCancel_data()
-    {
-        QTest::addColumn<bool>("save");
-        QTest::addColumn<bool>("writable");
-        QTest::addColumn<int>("ends");
-        QTest::newRow("before Save config") << false << true << 1;
-        QTest::newRow("after Save config") << true << true << 0;
-        QTest::newRow("after a failed Save config") << true << false << 1;
-    }
-
-    void firstRunCancel()
-    {
-        QFETCH(bool, save);
-        QFETCH(bool, writable);
-        QFETCH(int, ends);
-        const ModalAnswer<Fr> agreement([](Fr& fr) {
-            QTest::mouseClick(fr.Option1, Qt::LeftButton);
-            QTest::mouseClick(fr.Command1, Qt::LeftButton);
-        });
-        m_app->start();
-        Form2* form2 = forms().loadedForm2();
-        QVERIFY(agreement.answered() && QTest::qWaitForWindowActive(form2));
-        // "No Port Selected" fits its box: moving the cursor to its end scrolls nothing.
-        QLineEdit* port = form2->Combo1->lineEdit();
-        const QImage whole = port->grab().toImage();
-        port->end(false);
-        QCOMPARE(port->grab().toImage(), whole);
-        QTest::keyClick(form2->focusWidget(), Qt::Key_Escape);
-        QVERIFY(form2->isVisible() && (writable || QDir(m_app->dir()).mkdir("cconfig.ini")));
-        if (save) {
-            QTest::keyClicks(form2->Combo1, "com1:");
-            form2->Command7->setEnabled(true);
-            QTest::mouseClick(form2->Command7, Qt::LeftButton);
-        }
-        QTest::mouseClick(form2->Command2, Qt::LeftButton);
-        QVERIFY(!forms().loadedForm2() && forms().loadedForm1()->isVisible());
-        QCOMPARE(this->ends(), ends);
-    }
-
     // Closing the main window from its frame while the log holds a call that no Save log wrote
     // asks first, and the running monitor goes on meanwhile: the close comes while the monitor
     // waits for the next ring, after the user's action (a button of the main window, or the log
@@ -699,51 +718,6 @@ private slots:
             QTest::qWait(200);
         }
         QTRY_COMPARE(failed, failures);
-    }
-
-    // The configuration window's side of detection over ports that all answer nothing, but for
-    // a modem on port 1 whose answer waits there: listed, Save config enabled, the focus on the
-    // list. Without one a first run pauses disabled, its message not greyed, and ends; a
-    // configured session goes on with its port.
-    void detection_data()
-    {
-        QTest::addColumn<bool>("modem");
-        QTest::addColumn<bool>("firstRun");
-        QTest::newRow("modem on 1") << true << false;
-        QTest::newRow("no modem, first run") << false << true;
-        QTest::newRow("no modem, configured") << false << false;
-    }
-
-    void detection()
-    {
-        QFETCH(bool, modem);
-        QFETCH(bool, firstRun);
-        Scripted run(*m_app);
-        // Started from its files; a first run has not read or written them yet.
-        if (firstRun)
-            run.halvoren.state().SettingsSaved = false;
-        Form2& form2 = run.halvoren.context().forms.form2();
-        form2.showModeless();
-        if (modem)
-            static_cast<ScriptedSerialLink&>(*form2.MSComm0).send("OK\r\n");
-        int pauseTicks = 0;
-        run.pump.onYield = [&] {
-            if (form2.Label3->text() == kNoModem && ++pauseTicks)
-                QVERIFY(!form2.isFormEnabled() && form2.Label3->isEnabled());
-            if (form2.Timer1->isActive())
-                form2.Timer1_Timer();
-        };
-        form2.Command4_Click();
-
-        QCOMPARE(form2.Label3->text(), modem ? kPortsFound : firstRun ? kNoModem : kNoModemKept);
-        const bool ended = firstRun && !modem;
-        QCOMPARE(QVariantList({ form2.Combo1->count() ? form2.Combo1->itemText(0) : QString(),
-                     form2.Command7->isEnabled(), form2.focusWidget() == form2.Combo1,
-                     run.halvoren.context().forms.loadedForm2() == &form2, form2.isFormEnabled() }),
-            QVariantList({ modem ? "com1:" : "", modem, modem, !ended, !ended }));
-        QCOMPARE(m_app->platform().end.statuses, ended ? QList<int> { 1 } : QList<int>());
-        QCOMPARE(pauseTicks > 0, ended);
-        QCOMPARE(run.halvoren.state().CommPort, "com1:");
     }
 };
 

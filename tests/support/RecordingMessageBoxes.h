@@ -6,26 +6,27 @@
 #include <QStringList>
 
 // Records every message box instead of showing it, so no test ever waits on a modal box. With
-// `real` set, a modal box is also shown for real and waits until the test answers it, and a
+// `real` set, a box is also shown for real, a modal one waiting until the test answers it, and a
 // question is shown for real and answered by the test; else it is answered Cancel.
 class RecordingMessageBoxes : public MessageBoxes
 {
 public:
     void showModal(QWidget* parent, const QString& text, MessageIcon icon) override
     {
-        showLater(parent, text, icon);
+        record(text, icon);
         if (real)
             QtMessageBoxes().showModal(parent, text, icon);
     }
-    void showLater(QWidget*, const QString& text, MessageIcon icon) override
+    void showLater(QWidget* parent, const QString& text, MessageIcon icon) override
     {
-        texts << text;
-        icons << icon;
+        record(text, icon);
+        if (real)
+            QtMessageBoxes().showLater(parent, text, icon);
     }
     void askToSave(QWidget* parent, const QString& text, const QString& save,
         const QString& discard, std::function<void(SaveChoice)> answered) override
     {
-        showLater(parent, text, MessageIcon::Exclamation);
+        record(text, MessageIcon::Exclamation);
         if (real)
             QtMessageBoxes().askToSave(parent, text, save, discard, answered);
         else
@@ -35,4 +36,11 @@ public:
     QStringList texts;
     QList<MessageIcon> icons;
     bool real = false;
+
+private:
+    void record(const QString& text, MessageIcon icon)
+    {
+        texts << text;
+        icons << icon;
+    }
 };

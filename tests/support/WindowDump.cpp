@@ -1,5 +1,6 @@
 #include "WindowDump.h"
 
+#include "windows/Form.h"
 #include "windows/main/LogBox.h"
 
 #include <QAbstractButton>
@@ -115,9 +116,23 @@ QString control(const QWidget* widget)
 
 QString dumpWindow(const QWidget* window)
 {
-    QStringList lines { quoted(window->windowTitle()) + ' ' + twips(window, window->width()) + 'x'
-        + twips(window, window->height()) + (window->windowIcon().isNull() ? " no icon" : "")
-        + (window->isModal() ? " modal" : "") + (window->isEnabled() ? "" : " disabled") };
+    // A message box is as wide as its text, which may hold a temporary folder's name.
+    const bool sized = !qobject_cast<const QMessageBox*>(window);
+    QStringList lines { quoted(window->windowTitle())
+        + (sized ? ' ' + twips(window, window->width()) + 'x' + twips(window, window->height())
+                 : "")
+        + (window->windowIcon().isNull() ? " no icon" : "") + (window->isModal() ? " modal" : "")
+        + (window->isEnabled() ? "" : " disabled") };
+    if (const auto* form = qobject_cast<const Form*>(window); form && !form->isFormEnabled())
+        lines.front() += QStringLiteral(" taking no input");
+    QStringList open;
+    for (const QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top != window)
+            open << (top->objectName().isEmpty() ? top->metaObject()->className()
+                                                 : top->objectName());
+    open.sort();
+    if (!open.isEmpty())
+        lines << "over " + open.join(' ');
     if (const auto* box = qobject_cast<const QMessageBox*>(window)) {
         QStringList buttons;
         for (const QAbstractButton* button : box->buttons())
@@ -164,7 +179,8 @@ bool matchesReviewed(const QString& shown, const QString& name, QString* differe
 {
     QFile file(QStringLiteral(HALVOREN_TESTS_DIR "/walks/") + name + ".txt");
     if (qEnvironmentVariableIsSet("HALVOREN_WRITE_WALKS"))
-        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.write(shown.toUtf8()) > 0;
+        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly)
+            && file.write(shown.toUtf8()) > 0;
     const QStringList reviewed = file.open(QIODevice::ReadOnly)
         ? QString::fromUtf8(file.readAll()).split('\n')
         : QStringList();
