@@ -25,8 +25,6 @@ QString dump(const MonitorRig& rig)
     QStringList book;
     for (int i = 1; i <= 5; ++i)
         book << rig.state.Book.PhoneNumber(i) + '/' + rig.state.Book.BlockFlag(i);
-    static const QRegularExpression stamp("\\d\\d-\\d\\d-\\d{4}\r\n\\d\\d:\\d\\d:\\d\\d");
-    const QString log = QString(view.log).replace(stamp, "<date>\r\n<time>");
     QStringList ends;
     for (const int status : rig.end.statuses)
         ends << QString::number(status);
@@ -53,9 +51,10 @@ QString dump(const MonitorRig& rig)
         + dumpText("played", rig.sound.played.join(' ') + QString(rig.sound.beeps, u'!'))
         + dumpText("picture", view.picture) + dumpText("messages", view.messages.join(" / "))
         + dumpText("causes", view.causes.join(" / ")) + dumpText("book", book.join(' '))
-        + (log.size() > 1000 ? QStringLiteral("log of %1 characters, ending ").arg(log.size())
-                    + dumpText("with", log.right(100))
-                             : dumpText("log", log));
+        + (view.log.size() > 1000
+                ? QStringLiteral("log of %1 characters, ending ").arg(view.log.size())
+                    + dumpText("with", view.log.right(100))
+                : dumpText("log", view.log));
 }
 
 // The call monitor against a scripted modem. Once the caller-ID command is out, every yield runs

@@ -23,12 +23,20 @@
 
 namespace {
 
-// Temporary folders as "~", so a text reads the same on every run.
+// Temporary folders as "~" and the log's dates and times as <date> and <time>, so a text reads
+// the same on every run; control characters written out, so it stays a line of text.
 QString quoted(QString text)
 {
     static const QRegularExpression temporary(
         "(/tmp/)?" + QCoreApplication::applicationName() + "-\\w{6}");
-    return '"' + text.replace("\r", "\\r").replace("\n", "\\n").replace(temporary, "~") + '"';
+    static const QRegularExpression stamp("\\d\\d-\\d\\d-\\d{4}\r\n\\d\\d:\\d\\d:\\d\\d");
+    text.replace(stamp, "<date>\r\n<time>").replace("\r", "\\r").replace("\n", "\\n");
+    QString written;
+    for (const QChar c : text)
+        written += c.category() == QChar::Other_Control
+            ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+            : QString(c);
+    return '"' + written.replace(temporary, "~") + '"';
 }
 
 QString twips(const QWidget* control, int pixels)
