@@ -62,7 +62,7 @@ QString text(const QWidget* control)
         return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "");
     // A list that is not edited is the drive list, whose items are this machine's mounts.
     if (const auto* combo = qobject_cast<const QComboBox*>(control); combo && !combo->isEditable())
-        return quoted(combo->currentText());
+        return quoted(combo->currentText()) + (combo->findText("/") >= 0 ? " lists /" : "");
     if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
         QStringList items;
         for (int i = 0; i < combo->count(); ++i)
@@ -76,10 +76,11 @@ QString text(const QWidget* control)
         return quoted(items.join('|'));
     }
     if (const auto* bar = qobject_cast<const QScrollBar*>(control))
-        return QStringLiteral("%1 of %2..%3")
+        return QStringLiteral("%1 of %2..%3 page %4")
             .arg(bar->value())
             .arg(bar->minimum())
-            .arg(bar->maximum());
+            .arg(bar->maximum())
+            .arg(bar->pageStep());
     if (const auto* log = qobject_cast<const LogBox*>(control)) {
         const QScrollBar* bar = log->verticalScrollBar();
         return quoted(log->logText())
@@ -108,6 +109,10 @@ QString control(const QWidget* widget)
         text(widget), face(widget) };
     if (!widget->isEnabled())
         line << "disabled";
+    // A text box disabled only against editing stays legible.
+    if (!widget->isEnabled() && qobject_cast<const QAbstractScrollArea*>(widget))
+        line << widget->palette().color(QPalette::Disabled, QPalette::Text).name() + " on "
+                + widget->palette().color(QPalette::Disabled, QPalette::Base).name();
     if (!widget->isVisible())
         line << "hidden";
     if (QApplication::focusWidget() == widget || widget->window()->focusWidget() == widget)
