@@ -159,9 +159,9 @@ private slots:
         QTest::newRow("narrower, wider, another font")
             << QStringList { "lines 0 150", "append one line with words that wrap\\r\\n",
                    "size 90 160", "size 320 100", "font 14", "whole" };
-        QTest::newRow("a screen reader moves the view")
-            << QStringList { "lines 0 60", "reader cursor 0", "reader scroll 300",
-                   "reader cursor 100000", "reader select 1 10", "reader select 0 100000" };
+        QTest::newRow("a screen reader moves the view") << QStringList { "lines 0 60",
+            "reader cursor 0", "reader scroll 300", "reader cursor 100000", "reader select 1 10",
+            "reader select 1 100000", "reader select 0 100000" };
         QTest::newRow("select all, copy, click")
             << QStringList { "append RING\\r\\nNMBR = 5551234567\\r\\n", "menu", "key Ctrl+C",
                    "key Ctrl+A", "menu", "menu &Copy", "click", "key Ctrl+C", "menu Select All",
