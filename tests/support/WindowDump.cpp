@@ -183,9 +183,14 @@ QString dumpText(const QString& label, const QString& text)
 QString dumpFile(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly)
-        ? dumpText(QFileInfo(path).fileName(), QString::fromUtf8(file.readAll()))
-        : QFileInfo(path).fileName() + " missing\n";
+    if (!file.open(QIODevice::ReadOnly))
+        return QFileInfo(path).fileName() + " missing\n";
+    // A file in the Windows code page, byte for byte.
+    const QByteArray bytes = file.readAll();
+    QString text = QString::fromUtf8(bytes);
+    const bool utf8 = !text.contains(QChar::ReplacementCharacter);
+    return dumpText(QFileInfo(path).fileName() + (utf8 ? "" : " in Latin-1"),
+        utf8 ? text : QString::fromLatin1(bytes));
 }
 
 bool matchesReviewed(const QString& shown, const QString& name, QString* difference)
