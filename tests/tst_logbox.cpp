@@ -35,14 +35,6 @@ QString shortened(const QString& text)
         + ' ' + QString::number(text.size()) + " chars";
 }
 
-QString unescaped(QString text)
-{
-    static const QRegularExpression hex("\\\\x([0-9a-f]{2})");
-    for (QRegularExpressionMatch m = hex.match(text); m.hasMatch(); m = hex.match(text))
-        text.replace(m.capturedStart(), 4, QChar(m.captured(1).toInt(nullptr, 16)));
-    return text.replace("\\r", "\r").replace("\\n", "\n");
-}
-
 } // namespace
 
 // The call log box as a person and a screen reader meet it, step by step over appends, scrolls,
@@ -142,39 +134,8 @@ private slots:
     // N", "size W H", "font POINTS", "key KEYS", "wheel DELTA", "click", "disable", "enable",
     // "menu" (its actions, then closed), "menu ACTION" (chosen), "reader select A B", "reader
     // cursor N", "reader scroll N"; "whole" compares the drawing with a box given the whole text
-    // at once, both at the end.
-    void steps_data()
-    {
-        QTest::addColumn<QStringList>("steps");
-        QTest::newRow("CR LF split over appends")
-            << QStringList { "append a\\r", "append \\nb\\r", "append \\n", "append c", "whole" };
-        QTest::newRow("300 lines, each shown at the end") << QStringList { "lines 0 300", "whole" };
-        QTest::newRow("appended while scrolled up") << QStringList { "lines 0 200", "bar 120",
-            "append line 200\\r\\n", "append more\\r\\n", "key Ctrl+End", "whole" };
-        QTest::newRow("keys") << QStringList { "lines 0 100", "key Ctrl+Home", "key Down",
-            "key Down", "key Up", "key PgDown", "key PgUp", "key End", "key Home", "key Ctrl+End",
-            "key Ctrl+Home" };
-        QTest::newRow("a wrapped line") << QStringList { "words 120", "append \\r\\nlast\\r\\n",
-            "bar 0", "key PgDown", "key Down", "key Down", "key Up", "end", "whole" };
-        QTest::newRow("narrower, wider, another font")
-            << QStringList { "lines 0 150", "append one line with words that wrap\\r\\n",
-                   "size 90 160", "size 320 100", "font 14", "whole" };
-        QTest::newRow("a screen reader moves the view") << QStringList { "lines 0 60",
-            "reader cursor 0", "reader scroll 300", "reader cursor 100000", "reader select 1 10",
-            "reader select 1 100000", "reader select 0 100000" };
-        QTest::newRow("select all, copy, click")
-            << QStringList { "append RING\\r\\nNMBR = 5551234567\\r\\n", "menu", "key Ctrl+C",
-                   "key Ctrl+A", "menu", "menu &Copy", "click", "key Ctrl+C", "menu Select All",
-                   "key Ctrl+C" };
-        QTest::newRow("disabled") << QStringList { "lines 0 40", "disable", "key Ctrl+Home",
-            "key Ctrl+A", "menu", "wheel 120", "click", "enable", "key Ctrl+Home" };
-        QTest::newRow("markup, control characters, replaced")
-            << QStringList { "append NAME = <b>x</b> &amp;\\r\\n",
-                   "append NUL[\\x00] BEL[\\x07] ESC[\\x1b] DEL[\\x7f] C1[\\x85]\\r\\n\\x07b",
-                   "set RING\\r\\nNMBR\\r5551234567\\n", "set ", "whole" };
-        QTest::newRow("last page, short lines") << QStringList { "lines 0 9", "lines 9 14",
-            "show 3", "show 1000", "show -5", "size 240 30", "size 240 400" };
-    }
+    // at once, both at the end. The rows are the reviewed transcripts' steps.
+    void steps_data() { addReviewedRows(); }
 
     void steps()
     {
@@ -198,9 +159,9 @@ private slots:
                 = QAccessible::queryAccessibleInterface(&box)->textInterface();
             transcript += "> " + step + '\n';
             if (word == "append") {
-                box.appendLog(unescaped(rest));
+                box.appendLog(unquoted(rest));
             } else if (word == "set") {
-                box.setLogText(unescaped(rest));
+                box.setLogText(unquoted(rest));
             } else if (word == "lines" || word == "words") {
                 const bool lines = word == "lines";
                 for (int i = lines ? n : 0; i < (lines ? m : n); ++i) {

@@ -193,6 +193,16 @@ QString dumpFile(const QString& path)
         utf8 ? text : QString::fromLatin1(bytes));
 }
 
+QString unquoted(QString text)
+{
+    static const QRegularExpression hex("\\\\x([0-9a-f]{2})");
+    if (text.size() > 1 && text.startsWith('"') && text.endsWith('"'))
+        text = text.mid(1, text.size() - 2);
+    for (QRegularExpressionMatch m = hex.match(text); m.hasMatch(); m = hex.match(text))
+        text.replace(m.capturedStart(), 4, QChar(m.captured(1).toInt(nullptr, 16)));
+    return text.replace("\\r", "\r").replace("\\n", "\n");
+}
+
 bool matchesReviewed(const QString& shown, const QString& name, QString* difference)
 {
     QFile file(QStringLiteral(HALVOREN_TESTS_DIR "/walks/") + name + ".txt");
@@ -216,13 +226,38 @@ bool matchesReviewed(const QString& shown, const QString& name, QString* differe
     return true;
 }
 
+namespace {
+
+QString reviewedFolder()
+{
+    return QStringLiteral(HALVOREN_TESTS_DIR "/walks/")
+        + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
+
+} // namespace
+
+void addReviewedRows()
+{
+    QTest::addColumn<QStringList>("steps");
+    const QString prefix = QTest::currentTestFunction() + QStringLiteral("-");
+    const QDir folder(reviewedFolder());
+    for (const QString& name : folder.entryList({ prefix + "*.txt" }, QDir::Files, QDir::Name)) {
+        QFile file(folder.filePath(name));
+        QStringList steps;
+        if (file.open(QIODevice::ReadOnly))
+            for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
+                if (line.startsWith("> "))
+                    steps << line.mid(2);
+        QTest::newRow(qPrintable(name.mid(prefix.size()).chopped(4))) << steps;
+    }
+}
+
 QString reviewedDifference(const QString& shown)
 {
     QString difference;
     const QString row = QString(QTest::currentDataTag()).replace(' ', '-').remove(':');
     matchesReviewed(shown,
-        QFileInfo(QCoreApplication::applicationFilePath()).fileName() + '/'
-            + QTest::currentTestFunction() + '-' + row,
+        QFileInfo(reviewedFolder()).fileName() + '/' + QTest::currentTestFunction() + '-' + row,
         &difference);
     return difference;
 }
