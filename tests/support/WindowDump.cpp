@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <QWindow>
 
@@ -37,6 +38,18 @@ QString quoted(QString text)
             ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
             : QString(c);
     return '"' + written.replace(temporary, "~") + '"';
+}
+
+// Text margins other than Qt's own, as a box that keeps its text clear of the frame sets them.
+QString margins(const QLineEdit* edit)
+{
+    const QMargins m = edit ? edit->textMargins() : QMargins();
+    return m.isNull() ? QString()
+                      : QStringLiteral(" margins %1,%2,%3,%4")
+                            .arg(m.left())
+                            .arg(m.top())
+                            .arg(m.right())
+                            .arg(m.bottom());
 }
 
 QString twips(const QWidget* control, int pixels)
@@ -59,7 +72,7 @@ QString text(const QWidget* control)
     if (const auto* label = qobject_cast<const QLabel*>(control))
         return label->pixmap().isNull() ? quoted(label->text()) : QStringLiteral("picture");
     if (const auto* edit = qobject_cast<const QLineEdit*>(control))
-        return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "");
+        return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "") + margins(edit);
     // A list that is not edited is the drive list, whose items are this machine's mounts.
     if (const auto* combo = qobject_cast<const QComboBox*>(control); combo && !combo->isEditable())
         return quoted(combo->currentText()) + (combo->findText("/") >= 0 ? " lists /" : "");
@@ -67,7 +80,8 @@ QString text(const QWidget* control)
         QStringList items;
         for (int i = 0; i < combo->count(); ++i)
             items << combo->itemText(i);
-        return quoted(combo->currentText()) + " items " + quoted(items.join('|'));
+        return quoted(combo->currentText()) + " items " + quoted(items.join('|'))
+            + margins(combo->lineEdit());
     }
     if (const auto* list = qobject_cast<const QListWidget*>(control)) {
         QStringList items;
@@ -92,7 +106,8 @@ QString text(const QWidget* control)
             + (log->allSelected() ? " all selected" : "") + (log->isLogEnabled() ? "" : " off");
     }
     if (const auto* plain = qobject_cast<const QPlainTextEdit*>(control))
-        return quoted(plain->toPlainText());
+        return quoted(plain->toPlainText())
+            + (plain->lineWrapMode() == QPlainTextEdit::NoWrap ? " unwrapped" : "");
     return {};
 }
 
@@ -146,6 +161,13 @@ QString dumpWindow(const QWidget* window)
     open.sort();
     if (!open.isEmpty())
         lines << "over " + open.join(' ');
+    // A window that is a text: its first line and its length.
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(window)) {
+        lines << QStringLiteral("shows %1 lines from ").arg(plain->blockCount())
+                + quoted(plain->document()->firstBlock().text())
+                + (plain->isReadOnly() ? " read-only" : "")
+                + (plain->lineWrapMode() == QPlainTextEdit::NoWrap ? " unwrapped" : "");
+    }
     if (const auto* box = qobject_cast<const QMessageBox*>(window)) {
         QStringList buttons;
         for (const QAbstractButton* button : box->buttons())
