@@ -88,9 +88,23 @@ private slots:
         QVERIFY(QDir(app.path()).mkdir("ports")
             && QFile::link(QString::fromLatin1(::ptsname(master)), app.filePath("ports/com1")));
         QtSerialLink link(app.path());
+        // Port 0 is none, and says so.
+        link.setCommPort(0);
+        QString cause;
+        try {
+            link.open();
+        } catch (const RuntimeError& error) {
+            cause = error.cause();
+        }
+        QCOMPARE(cause, "There is no port 0.");
         link.setCommPort(1);
         link.setSettings(settings);
+        // Bytes the modem sent while the port was closed are not read as an answer.
+        QCOMPARE(::write(master, "RING\r\n", 6), 6);
+        QTest::qWait(50);
         link.open();
+        QTest::qWait(50);
+        QCOMPARE(link.input(), QString());
         const QSerialPort& port = link.port();
         QCOMPARE(QList<int>({ port.baudRate(), port.dataBits(), port.parity(), port.stopBits() }),
             applied);
