@@ -1,10 +1,7 @@
 #include "app/Halvoren.h"
 #include "platform/QtLauncher.h"
 #include "state/DataStore.h"
-#include "support/ModalAnswer.h"
 #include "support/ModemSim.h"
-#include "support/ScriptedPump.h"
-#include "support/ScriptedSerialLink.h"
 #include "support/TestApp.h"
 #include "support/WindowDump.h"
 #include "windows/AppFonts.h"
@@ -32,26 +29,6 @@ int ink(QWidget* control)
     return dark;
 }
 
-// A configured program on a TestApp's files and doubles, but for a pump the test scripts and
-// modems that answer what the test sends.
-struct Scripted
-{
-    explicit Scripted(TestApp& app)
-        : platform { [] { return std::make_unique<ScriptedSerialLink>(); }, pump,
-            app.platform().sound, app.platform().pictures, app.platform().launcher,
-            app.platform().printer, app.platform().messages, app.platform().end,
-            AppFolders { app.dir(), app.dir() }, 20 }
-    {
-        app.writeSettings();
-        app.writeEmptyPhoneBook();
-        halvoren.start();
-    }
-
-    ScriptedPump pump;
-    Platform platform;
-    Halvoren halvoren { platform };
-};
-
 // Entries 1 to 5 as "number|mark|picture|wav" joined by ";", empty entries at the end left out.
 QString entries(const PhoneBook& book)
 {
@@ -73,7 +50,7 @@ class TestMainWindow : public QObject
 
 private:
     std::unique_ptr<TestApp> m_app = std::make_unique<TestApp>();
-    Form1* m_form1 = nullptr;
+    QPointer<Form1> m_form1;
     QTemporaryDir m_tree;
     std::vector<std::unique_ptr<ModemSim>> m_modems;
 
@@ -81,16 +58,12 @@ private:
     AppState& state() { return m_app->app().state(); }
     RecordingMessageBoxes& messages() { return m_app->platform().messages; }
     int ends() { return m_app->platform().end.ends; }
-    template <class C> C* c(const QString& name) { return forms().phonebook().findChild<C*>(name); }
 
-    // A program on port "com2:" whose phone book holds `book` as entries() gives it.
-    void start(const QString& book = {})
+    // A program on port "com2:" with an empty phone book.
+    void start()
     {
         m_app->writeSettings(QStringLiteral("com2:"));
-        QByteArray file;
-        for (const QString& e : (book + ";;;;").split(';').mid(0, 5))
-            file += ("+|" + e + "|||").section('|', 0, 4).replace('|', "\r\n").toUtf8() + "\r\n";
-        m_app->writeFile(QStringLiteral("phone.ini"), file);
+        m_app->writeEmptyPhoneBook();
         m_app->start();
         m_form1 = forms().loadedForm1();
         QVERIFY(QTest::qWaitForWindowActive(m_form1));
@@ -127,9 +100,9 @@ private:
     // call 5551234" commands it; "folder phone.ini" puts a folder in a data file's place; "until
     // Form2.Label3 Done" waits for a control's text to start so ("until Form1 Halvoren" for a
     // caption), "until ended" for the program's
-    // end; the step after "start" waits for a window to be active. The walk's transcript ends with
-    // how the program ended. The steps and what they showed are compared with the row's reviewed
-    // transcript.
+    // end, "wait 1500" for that many milliseconds; the step after "start" waits for a window to be
+    // active. The walk's transcript ends with how the program ended. The steps and what they showed
+    // are compared with the row's reviewed transcript.
     void takeSteps(QStringList steps)
     {
         QString transcript, failure;
@@ -156,16 +129,30 @@ private:
                 = control == window ? control->windowTitle() : control->property("text").toString();
             return control && text.startsWith(condition.section(' ', 1));
         };
+        // Activation goes back to the last window that had it, as a window manager does it.
+        QList<QPointer<QWindow>> activated;
+        const auto track = connect(qApp, &QGuiApplication::focusWindowChanged,
+            [&](QWindow* window) { activated << window; });
+        const auto scope = qScopeGuard([&] { disconnect(track); });
         std::function<void()> next = [&] {
             // Keys wait for a window to take them.
             const QString waiting = steps.value(0);
             // A wait that never ends fails the walk, and the monitor stops, so the test goes on.
-            if (waited.isValid() && waited.hasExpired(15000)) {
+            const bool expired = waited.isValid() && waited.hasExpired(15000);
+            if (expired) {
                 failure = waiting + ": waited in vain";
                 steps.clear();
-            } else if ((waiting.startsWith("until ") && !holds(waiting.mid(6)))
-                || (waiting.startsWith("key ") && !QApplication::focusWidget())
-                || (starting && !QApplication::activeWindow())) {
+            }
+            if (!QGuiApplication::focusWindow()) {
+                while (!activated.isEmpty() && !(activated.last() && activated.last()->isVisible()))
+                    activated.removeLast();
+                if (!activated.isEmpty())
+                    activated.last()->requestActivate();
+            }
+            if (!expired
+                && ((waiting.startsWith("until ") && !holds(waiting.mid(6)))
+                    || (waiting.startsWith("key ") && !QApplication::focusWidget())
+                    || (starting && !QApplication::activeWindow()))) {
                 QTimer::singleShot(50, &pending, next);
                 return;
             }
@@ -185,7 +172,10 @@ private:
             QStringList words = step.split(' ');
             const QString command = words.size() > 1 ? words.takeFirst() : QString();
             // An access key clicks its button a moment after the key.
-            QTimer::singleShot(command == "key" ? 150 : 50, &pending, next);
+            QTimer::singleShot(command == "key" ? 150
+                    : command == "wait"         ? words.value(0).toInt()
+                                                : 50,
+                &pending, next);
             const QString rest = words.join(' ');
             const QString path = words.value(0);
             const bool pointing = command.isEmpty() || command == "double" || command == "press"
@@ -196,8 +186,10 @@ private:
             QWidget* control = window && pointing ? window->findChild<QWidget*>(
                                    path.section('.', 1).section(QRegularExpression("[/@]"), 0, 0))
                                                   : window;
-            if (command == "until") {
+            if (command == "until" || command == "wait") {
             } else if (command.endsWith(".ini") || command.endsWith(".log")) {
+                // In the place of a folder an earlier step put there.
+                QDir(m_app->dir()).rmdir(command);
                 m_app->writeFile(command,
                     unquoted(rest).replace('@', m_app->dir()).replace('~', m_tree.path()).toUtf8());
             } else if (step == "start") {
@@ -371,137 +363,6 @@ private slots:
         picture.fill(Qt::blue);
         QVERIFY(picture.save(m_app->path("g.bmp"), "PNG"));
         takeSteps(steps);
-    }
-
-    // Through the configuration window. The editor is owned by the window whose button opened
-    // it, and shows paths the program puts into its boxes from their start. Save config, enabled
-    // as a detection leaves it, refuses exactly "No Port Selected" typed over the port box,
-    // writes whatever else is typed and keeps the port in memory. The editor's save unloads the
-    // configuration window while that waits in its Phonebook procedure.
-    void throughTheConfigurationWindow()
-    {
-        const QString path = QStringLiteral(HALVOREN_ASSETS_DIR) + QString("/.").repeated(60);
-        start("1||" + path + "/blank.bmp|" + path);
-        QList<QWindow*> owners;
-        int cursors = 0;
-        bool keptOpen = false;
-        const auto answer = [&](Phonebook& shown) {
-            owners << shown.windowHandle()->transientParent();
-            cursors += c<QLineEdit>("Text2")->cursorPosition()
-                + c<QLineEdit>("Text3")->cursorPosition() + c<QLabel>("Image2")->pixmap().isNull();
-            if (owners.size() == 2) {
-                // A picture path that names no picture shows none; a save that fails leaves
-                // both windows open.
-                QTest::keyClicks(c<QLineEdit>("Text3"), "x");
-                QVERIFY(QFile::remove(m_app->path("phone.ini"))
-                    && QDir(m_app->dir()).mkdir("phone.ini"));
-                QTest::mouseClick(c<QPushButton>("Command3"), Qt::LeftButton);
-                keptOpen = c<QLabel>("Image2")->pixmap().isNull() && shown.isVisible()
-                    && forms().loadedForm2()
-                    && messages().texts.last().startsWith("Could not write");
-                QVERIFY(QDir(m_app->dir()).rmdir("phone.ini"));
-            }
-            QTest::mouseClick(
-                c<QPushButton>(owners.size() == 1 ? "Command2" : "Command3"), Qt::LeftButton);
-        };
-        ModalAnswer<Phonebook> editor(answer, 2);
-        QTest::mouseClick(m_form1->Command8, Qt::LeftButton);
-        QTest::mouseClick(m_form1->Command3, Qt::LeftButton);
-        QPointer<Form2> config = forms().loadedForm2();
-        QVERIFY(QTest::qWaitForWindowActive(config));
-        config->Command7->setEnabled(true);
-        QStringList seen;
-        for (const char* typed : { "No Port Selected", "No port selected" }) {
-            config->Combo1->clearEditText();
-            QTest::keyClicks(config->Combo1, typed);
-            QTest::keyClick(config->Combo1, Qt::Key_S, Qt::AltModifier);
-            QTRY_VERIFY(!config->Command7->isDown());
-            seen << QString(m_app->readFile("cconfig.ini"))
-                        .remove("\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n")
-                 << messages().texts.join(',') << config->Label3->text().section("\r\n", 0, 0);
-        }
-        QCOMPARE(seen.join('|'),
-            "com2:|Please select a comm port|You can re-detect your communication ports if you "
-            "wish.|No port selected|Please select a comm port|Halvoren is ready to continue");
-        QVERIFY(
-            state().CommPort == "com2:" && messages().icons.front() == MessageIcon::Exclamation);
-        QTest::mouseClick(config->Command1, Qt::LeftButton);
-        QCOMPARE(owners, QList<QWindow*>({ m_form1->windowHandle(), config->windowHandle() }));
-        QVERIFY(cursors == 0 && keptOpen);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!forms().loadedPhonebook() && !config && m_form1->isVisible()
-            && m_form1->isFormEnabled());
-    }
-
-    // Closing the main window from its frame while the log holds a call that no Save log wrote
-    // asks first, and the running monitor goes on meanwhile: the close comes while the monitor
-    // waits for the next ring, after the user's action (a button of the main window, or the log
-    // made unwritable); then the keys that answer the question.
-    void closeWithUnsavedCalls_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("ends");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("Return saves") << QString() << 1 << "Return" << true;
-        QTest::newRow("without saving") << QString() << 1 << "Alt+W" << false;
-        QTest::newRow("Cancel") << QString() << 0 << "Esc" << false;
-        QTest::newRow("the save fails") << "unwritable" << 0 << "Return" << false;
-        QTest::newRow("saved before") << "Command5" << 1 << QString() << true;
-        QTest::newRow("cleared before") << "Command2" << 1 << QString() << false;
-    }
-
-    void closeWithUnsavedCalls()
-    {
-        QFETCH(QString, action);
-        QFETCH(int, ends);
-        QFETCH(QString, keys);
-        QFETCH(bool, written);
-        QVERIFY(action != "unwritable" || QDir(m_app->dir()).mkdir("ccalls.log"));
-        Scripted run(*m_app);
-        Form1& form1 = *run.halvoren.context().forms.loadedForm1();
-        auto& modem = static_cast<ScriptedSerialLink&>(*form1.MSComm1);
-        QStringList script { "OK\r\n", "\r\nRING\r\n", "\r\nNMBR = 5551234567\r\n" };
-        messages().real = true;
-        QPointer<QMessageBox> question;
-        bool busy = false;
-        run.pump.onYield = [&] {
-            if (busy || modem.written.isEmpty() || form1.Command1->text() != "&Deactivate")
-                return;
-            busy = true;
-            if (!script.isEmpty()) {
-                modem.send(script.takeFirst());
-            } else if (form1.Timer1->isActive()) {
-                form1.Timer1_Timer();
-            } else {
-                if (action.startsWith("Command"))
-                    QTest::mouseClick(form1.findChild<QPushButton*>(action), Qt::LeftButton);
-                form1.close();
-                // Open, and the monitor goes on to take the Deactivate.
-                question = form1.findChild<QMessageBox*>();
-                form1.Command1_Click();
-            }
-            busy = false;
-        };
-        QTest::mouseClick(form1.Command1, Qt::LeftButton);
-        QVERIFY(script.isEmpty() && form1.Command1->text() == "&Activate");
-        QCOMPARE(bool(question), !keys.isEmpty());
-        if (question) {
-            QVERIFY(question->isVisible() && QTest::qWaitForWindowActive(question));
-            QStringList buttons;
-            for (const QAbstractButton* button : question->buttons())
-                buttons << button->text();
-            buttons.sort();
-            QCOMPARE(question->text() + ' ' + buttons.join('|'),
-                "The call log holds calls that were not saved. &Save log|Cancel|Close &without "
-                "saving");
-            QTest::keySequence(question, QKeySequence(keys));
-        }
-        // An access key clicks its button a moment later.
-        QTRY_COMPARE(this->ends(), ends);
-        QCOMPARE(m_app->readFile("ccalls.log").contains("NMBR = 5551234567"), written);
-        QCOMPARE(messages().texts.filter("Could not write").size(), int(action == "unwritable"));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // A message box leaves room beside its caption for the frame's icon and three buttons,

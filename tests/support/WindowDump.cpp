@@ -40,16 +40,22 @@ QString quoted(QString text)
     return '"' + written.replace(temporary, "~") + '"';
 }
 
-// Text margins other than Qt's own, as a box that keeps its text clear of the frame sets them.
-QString margins(const QLineEdit* edit)
+// A cursor not at the text's end, as a box that shows a long path from its start has it, and
+// text margins other than Qt's own, as a box that keeps its text clear of the frame sets them.
+QString editing(const QLineEdit* edit)
 {
-    const QMargins m = edit ? edit->textMargins() : QMargins();
-    return m.isNull() ? QString()
+    if (!edit)
+        return {};
+    const QMargins m = edit->textMargins();
+    return (edit->cursorPosition() == edit->text().size()
+                   ? QString()
+                   : QStringLiteral(" cursor %1").arg(edit->cursorPosition()))
+        + (m.isNull() ? QString()
                       : QStringLiteral(" margins %1,%2,%3,%4")
                             .arg(m.left())
                             .arg(m.top())
                             .arg(m.right())
-                            .arg(m.bottom());
+                            .arg(m.bottom()));
 }
 
 QString twips(const QWidget* control, int pixels)
@@ -72,7 +78,7 @@ QString text(const QWidget* control)
     if (const auto* label = qobject_cast<const QLabel*>(control))
         return label->pixmap().isNull() ? quoted(label->text()) : QStringLiteral("picture");
     if (const auto* edit = qobject_cast<const QLineEdit*>(control))
-        return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "") + margins(edit);
+        return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "") + editing(edit);
     // A list that is not edited is the drive list, whose items are this machine's mounts.
     if (const auto* combo = qobject_cast<const QComboBox*>(control); combo && !combo->isEditable())
         return quoted(combo->currentText()) + (combo->findText("/") >= 0 ? " lists /" : "");
@@ -81,7 +87,7 @@ QString text(const QWidget* control)
         for (int i = 0; i < combo->count(); ++i)
             items << combo->itemText(i);
         return quoted(combo->currentText()) + " items " + quoted(items.join('|'))
-            + margins(combo->lineEdit());
+            + editing(combo->lineEdit());
     }
     if (const auto* list = qobject_cast<const QListWidget*>(control)) {
         QStringList items;
