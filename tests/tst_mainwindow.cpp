@@ -91,13 +91,13 @@ private:
     // "double ..." double-clicks; "press ..." presses a button and lets go over its window; "drag
     // Phonebook.VScroll1 3" moves a scroll bar's thumb there, past the values between; "key
     // Alt+S" presses keys in the focused control, "type 12" types there; "wheel Form1.Text1 120"
-    // turns the wheel over a box; "close Form1" closes a window from its frame.
-    // "look Form2" writes what that window shows, "files" the data files, "book" the phone book
-    // in memory, "printed" whether the printer wrote a document. "phone.ini TEXT" writes a data
-    // file ("@" the data folder, "~" the folder of sample files) and "start" starts the program;
-    // "log TEXT" adds to the log as the monitor does; "no viewer" and "no recorder" leave the
-    // system without them. "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim
-    // call 5551234" commands it; "folder phone.ini" puts a folder in a data file's place; "until
+    // turns the wheel over a box; "close Form1" closes a window from its frame, "minimize Form1"
+    // minimizes it. "look Form2" writes what that window shows, "files" the data files, "book" the
+    // phone book in memory, "printed" whether the printer wrote a document. "phone.ini TEXT" writes
+    // a data file ("@" the data folder, "~" the folder of sample files) and "start" starts the
+    // program; "log TEXT" adds to the log as the monitor does; "no viewer" and "no recorder" leave
+    // the system without them. "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim call
+    // 5551234" commands it; "folder phone.ini" puts a folder in a data file's place; "until
     // Form2.Label3 Done" waits for a control's text to start so ("until Form1 Halvoren" for a
     // caption), "until ended" for the program's
     // end, "wait 1500" for that many milliseconds; the step after "start" waits for a window to be
@@ -230,6 +230,8 @@ private:
                 QTest::keyClicks(control, rest);
             } else if (command == "close") {
                 control->close();
+            } else if (command == "minimize") {
+                control->showMinimized();
             } else if (command == "look") {
                 transcript += dumpWindow(control);
             } else if (command == "wheel") {
@@ -366,18 +368,34 @@ private slots:
     }
 
     // A message box leaves room beside its caption for the frame's icon and three buttons,
-    // however short its text.
+    // however short its text, whether it waits for its answer or not.
+    void messageBoxRoom_data()
+    {
+        QTest::addColumn<bool>("modal");
+        QTest::newRow("shown") << false;
+        QTest::newRow("waiting") << true;
+    }
+
     void messageBoxRoom()
     {
-        QtMessageBoxes().showLater(nullptr, "Drive not operaitonal", MessageIcon::None);
-        QWidgetList boxes = QApplication::topLevelWidgets();
-        boxes.removeIf(
-            [](QWidget* box) { return !qobject_cast<QMessageBox*>(box) || !box->isVisible(); });
+        QFETCH(bool, modal);
         QFont caption = QFontDatabase::systemFont(QFontDatabase::TitleFont);
         caption.setBold(true);
         const QFontMetrics title(caption);
-        QVERIFY(boxes.size() == 1 && boxes[0]->close());
-        QVERIFY(boxes[0]->width() >= title.horizontalAdvance("Halvoren 1.5") + 4 * title.height());
+        int width = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            for (QWidget* box : QApplication::topLevelWidgets())
+                if (qobject_cast<QMessageBox*>(box) && box->isVisible() && box->close())
+                    width = box->width();
+        });
+        closer.start(10);
+        if (modal)
+            QtMessageBoxes().showModal(nullptr, "Drive not operaitonal", MessageIcon::None);
+        else
+            QtMessageBoxes().showLater(nullptr, "Drive not operaitonal", MessageIcon::None);
+        QTRY_VERIFY(width > 0);
+        QVERIFY(width >= title.horizontalAdvance("Halvoren 1.5") + 4 * title.height());
     }
 
     // The real launcher opening the readme through an xdg-open of the test's own that exits with

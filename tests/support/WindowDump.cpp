@@ -156,7 +156,7 @@ QString dumpWindow(const QWidget* window)
         + (sized ? ' ' + twips(window, window->width()) + 'x' + twips(window, window->height())
                  : "")
         + (window->windowIcon().isNull() ? " no icon" : "") + (window->isModal() ? " modal" : "")
-        + (window->isEnabled() ? "" : " disabled") };
+        + (window->isEnabled() ? "" : " disabled") + (window->isMinimized() ? " minimized" : "") };
     if (const auto* form = qobject_cast<const Form*>(window); form && !form->isFormEnabled())
         lines.front() += QStringLiteral(" taking no input");
     QStringList open;
