@@ -1,12 +1,9 @@
 #include "app/Halvoren.h"
-#include "monitor/PortDetection.h"
 #include "platform/SerialLink.h"
-#include "support/ModalAnswer.h"
 #include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "support/WindowDump.h"
 #include "windows/config/Form2.h"
-#include "windows/config/Fr.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form4.h"
 #include "windows/main/LogBox.h"
@@ -158,9 +155,9 @@ struct ProgramRig
 } // namespace
 
 // The real program, QSerialPort and files against the modem simulator on a pseudo-terminal: the
-// road of one call, a first run, and a modem that fails or turns hostile (unplugged in every
-// state of the call cycle and during detection, held by another program or closed to the user,
-// floods, caller-ID text full of markup and control characters, a double click).
+// road of one call, and a modem that fails or turns hostile (unplugged in every state of the call
+// cycle, held by another program or closed to the user, floods, caller-ID text full of markup
+// and control characters, a double click).
 class TestFaultsModem : public QObject
 {
     Q_OBJECT
@@ -298,106 +295,6 @@ private slots:
             tag.contains("collecting")
                 ? "nothing saved; the caller ID cut off mid-way is not logged"
                 : "nothing");
-    }
-
-    // From an empty folder through the agreement, Detect, Save config and Done to a call. The
-    // agreement comes alone, owned by the configuration window; a close from its frame is
-    // ignored, "I &Agree" enables "&Next >" for good, "I &Do Not Agree" ends. The modem on port 1
-    // is unplugged while the first Detect probes it.
-    void emptyFolder_toTheMainWindow()
-    {
-        QStringList seen;
-        QWindow* owner = nullptr;
-        const ModalAnswer<Fr> agreement([&](Fr& fr) {
-            owner = fr.windowHandle()->transientParent();
-            const QWidgetList windows = QApplication::topLevelWidgets();
-            fr.close();
-            seen << QString::number(std::count_if(windows.begin(), windows.end(),
-                [](QWidget* window) { return window->isVisible(); }))
-                 << QString::number(fr.isVisible()) << QString::number(fr.Command1->isEnabled());
-            QTest::mouseClick(fr.Option1, Qt::LeftButton);
-            fr.Option3->setChecked(true);
-            seen << QString::number(fr.Command1->isEnabled());
-            QTest::mouseClick(fr.Option2, Qt::LeftButton);
-            QTest::mouseClick(fr.Command1, Qt::LeftButton);
-        });
-        ProgramRig rig(40, false);
-        ModemSim silent, answering, modem;
-        QVERIFY(
-            silent.start(rig.app.dir(), 1, { "--silent" }) && answering.start(rig.app.dir(), 3));
-        Form2& form2 = *rig.app.app().context().forms.loadedForm2();
-        QVERIFY(QTest::qWaitForWindowActive(&form2) && owner == form2.windowHandle());
-        QCOMPARE(seen.join(' ') + ' ' + QString::number(rig.app.platform().end.ends), "1 1 0 1 1");
-        QVERIFY(!rig.form1->isVisible() && !rig.form1->isFormEnabled());
-        // "No Port Selected" shows from its start.
-        QCOMPARE(form2.Combo1->currentText(), "No Port Selected");
-        QCOMPARE(form2.Combo1->lineEdit()->cursorPosition(), 0);
-        QVERIFY(!form2.Command1->isEnabled() && !form2.Command3->isEnabled());
-        // Detect, until the list holds `found` ports and the scan has ended.
-        const auto detect = [&](int found) {
-            // The caption of an earlier scan is no sign that this one has ended.
-            form2.Label3->clear();
-            QTest::mouseClick(form2.Command4, Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(form2.Combo1->count() == found
-                    && form2.Label3->text()
-                        == "Done checking ports\r\nPlease select a port\r\nand save configuration",
-                20000);
-        };
-        QTimer unplug;
-        connect(&unplug, &QTimer::timeout, [&] {
-            if (form2.detection().scanning() && form2.detection().ProbePort() == 1
-                && form2.MSComm0->portOpen()) {
-                unplug.stop();
-                silent.command("unplug");
-            }
-        });
-        unplug.start(5);
-        detect(1);
-        QVERIFY2(!unplug.isActive(), "port 1 was never probed");
-        QCOMPARE(form2.Combo1->itemText(0), "com3:");
-        QVERIFY(modem.start(rig.app.dir(), 1, { "--cid-delay", "20" }));
-        // A program holding port 3's line without a lock file: Detect leaves that port alone.
-        QProcess holder;
-        holder.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", answering.device() });
-        QTRY_VERIFY(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/3").arg(holder.processId()))
-            == answering.device());
-        const int probes = answering.events().count("rx ATV1Q0");
-        detect(1);
-        QCOMPARE(form2.Combo1->itemText(0), "com1:");
-        QCOMPARE(answering.events().count("rx ATV1Q0"), probes);
-        holder.kill();
-        QVERIFY(holder.waitForFinished());
-        detect(2);
-        QCOMPARE(form2.Combo1->itemText(0), "com1:");
-        report("modem unplugged during detection",
-            "that port counts as failed, the others are probed and listed; a new Detect lists it "
-            "once it is back");
-        QTest::keyClick(form2.Combo1, Qt::Key_Down);
-        QTest::mouseClick(form2.Command7, Qt::LeftButton);
-        QCOMPARE(form2.Label3->text(),
-            "Halvoren is ready to continue\r\nYou can now edit your phone list\r\n");
-        QCOMPARE(rig.app.readFile("cconfig.ini"), "com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n");
-        QCOMPARE(rig.app.readFile("phone.ini"), QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5));
-        QTest::mouseClick(form2.Command3, Qt::LeftButton);
-        QVERIFY(!form2.isVisible() && rig.form1->isVisible() && rig.form1->isFormEnabled());
-        // Monitoring works on this first run too, before the settings are read back.
-        QVERIFY(
-            rig.play(modem, { "waiting: call 5551234567 ANN FRIEND", "counters 1 0: Deactivate" }));
-        QVERIFY(rig.log().contains("NMBR = 5551234567\r\nNAME = ANN FRIEND\r\n\r\n++++++++"));
-        // Configured by its Save config, the program keeps its port and runs on after a Detect
-        // that finds no modem.
-        modem.command("unplug");
-        answering.command("unplug");
-        QTest::mouseClick(rig.form1->Command3, Qt::LeftButton);
-        Form2& again = *rig.app.app().context().forms.loadedForm2();
-        again.Label3->clear();
-        QTest::mouseClick(again.Command4, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(again.Label3->text(),
-            "Done checking ports\r\nNo modems were detected\r\nYour saved port is kept", 20000);
-        QVERIFY(again.isFormEnabled() && rig.app.app().state().CommPort == "com1:");
-        QVERIFY(rig.app.platform().messages.texts.isEmpty());
-        // Only the agreement's "I &Do Not Agree" ended the program, with status 0.
-        QCOMPARE(rig.app.platform().end.statuses, { 0 });
     }
 
     void flood_data()

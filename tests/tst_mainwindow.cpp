@@ -53,6 +53,8 @@ private:
     QPointer<Form1> m_form1;
     QTemporaryDir m_tree;
     std::vector<std::unique_ptr<ModemSim>> m_modems;
+    // Another program holding a port's line open, without a lock file.
+    QProcess m_holder;
 
     FormRegistry& forms() { return m_app->app().context().forms; }
     AppState& state() { return m_app->app().state(); }
@@ -201,6 +203,18 @@ private:
                     failure = step + ": the simulator did not start";
             } else if (command == "sim") {
                 m_modems.back()->command(rest);
+            } else if (command == "hold") {
+                const QString device = QFile::symLinkTarget(m_app->path("ports/com" + rest));
+                m_holder.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", device });
+                // Held once the shell has become sleep with the line open.
+                const QString line = QStringLiteral("/proc/%1/fd/3").arg(m_holder.processId());
+                for (int i = 0; i < 200 && QFile::symLinkTarget(line) != device; ++i)
+                    QThread::msleep(10);
+                if (QFile::symLinkTarget(line) != device)
+                    failure = step + ": the line was not held";
+            } else if (step == "let go") {
+                m_holder.kill();
+                m_holder.waitForFinished();
             } else if (command == "log") {
                 m_form1->appendLog(unquoted(rest));
                 m_form1->showLogEnd();
@@ -295,6 +309,8 @@ private slots:
     void cleanup()
     {
         m_modems.clear();
+        m_holder.kill();
+        m_holder.waitForFinished();
         m_app = std::make_unique<TestApp>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

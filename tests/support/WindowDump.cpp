@@ -138,10 +138,14 @@ QString control(const QWidget* widget)
         line << "hidden";
     if (QApplication::focusWidget() == widget || widget->window()->focusWidget() == widget)
         line << "focus";
-    const QString name = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget))
-                             ->text(QAccessible::Name);
+    QAccessibleInterface* reader
+        = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget));
+    const QString name = reader->text(QAccessible::Name);
+    const QString description = reader->text(QAccessible::Description);
     if (!name.isEmpty())
         line << "read as " + quoted(name);
+    if (!description.isEmpty())
+        line << "described as " + quoted(description);
     line.removeAll(QString());
     return line.join(' ');
 }
