@@ -68,8 +68,11 @@ bool DataStore::phoneBookExists() const
 QString DataStore::readAll(const QString& fileName)
 {
     QFile file(filePath(fileName));
+    // A file that is there but cannot be read (a folder, no permission) says why.
     if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(QStringLiteral("File not found: %1").arg(file.fileName()));
+        throw RuntimeError(file.exists()
+                ? file.errorString()
+                : QStringLiteral("File not found: %1").arg(file.fileName()));
     bool ansi = false;
     const QString text = decoded(file.readAll(), ansi);
     if (ansi)
