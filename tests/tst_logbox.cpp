@@ -89,6 +89,11 @@ class TestLogBox : public QObject
                                      : QStringLiteral("%1,%2")
                                            .arg(cursor.x() - origin.x())
                                            .arg(cursor.y() - origin.y())) };
+        // The point just below the last character, which no line holds.
+        const QRect last = text->characterRect(count - 1);
+        if (!last.isNull())
+            lines.front() += QStringLiteral(", below the last %1")
+                                 .arg(text->offsetAtPoint(last.bottomLeft() + QPoint(1, 1)));
         // The text as read, when it changed.
         QStringList read;
         for (const int offset : { 0, count / 2, count, count + 1 }) {
