@@ -440,10 +440,6 @@ void Form1::setCount(QLabel* counter, const QString& caption)
 
 bool Form1::showPicture(const QString& file)
 {
-    if (file.isEmpty()) {
-        Image1->clear();
-        return true;
-    }
     const std::optional<QImage> picture = m_context.platform.pictures.load(file);
     if (!picture) {
         Image1->clear();
