@@ -76,7 +76,9 @@ QString text(const QWidget* control)
         return quoted(button->text())
             + (button->isCheckable() && button->isChecked() ? " checked" : "");
     if (const auto* label = qobject_cast<const QLabel*>(control))
-        return label->pixmap().isNull() ? quoted(label->text()) : QStringLiteral("picture");
+        return label->pixmap().isNull()
+            ? quoted(label->text())
+            : QStringLiteral("picture") + (label->hasScaledContents() ? " scaled" : "");
     if (const auto* edit = qobject_cast<const QLineEdit*>(control))
         return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "") + editing(edit);
     // A list that is not edited is the drive list, whose items are this machine's mounts.
