@@ -1,5 +1,6 @@
 #include "app/Halvoren.h"
 #include "platform/SerialLink.h"
+#include "support/LineHolder.h"
 #include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "support/WindowDump.h"
@@ -199,16 +200,11 @@ private slots:
         });
         // Held as another program holds it: its lock file taken and the line opened exclusively.
         QSerialPort holder(modem->device());
-        QProcess sleeper;
+        LineHolder sleeper;
         if (setup.contains("held")) {
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
         } else if (setup.contains("sleep")) {
-            sleeper.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", modem->device() });
-            QVERIFY(sleeper.waitForStarted());
-            // Held once the shell has become sleep with the line open.
-            QTRY_VERIFY(
-                QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/3").arg(sleeper.processId()))
-                == modem->device());
+            QVERIFY(sleeper.hold(modem->device()));
         } else if (nodev) {
             // A device node on a file system mounted "nodev" cannot be opened, even by root.
             QVERIFY(QDir().mkpath(folder) && QDir().mkpath(rig.app.path("ports")));
@@ -259,8 +255,7 @@ private slots:
             holder.close();
         } else if (setup.contains("sleep")) {
             QVERIFY(modem->events().filter("rx ").isEmpty());
-            sleeper.kill();
-            QVERIFY(sleeper.waitForFinished());
+            sleeper.release();
         } else if (nodev) {
             // Detect names the port it may not open, and how to be let in.
             QTest::mouseClick(rig.form1->Command3, Qt::LeftButton);

@@ -1,6 +1,7 @@
 #include "app/Halvoren.h"
 #include "platform/QtLauncher.h"
 #include "state/DataStore.h"
+#include "support/LineHolder.h"
 #include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "support/WindowDump.h"
@@ -13,10 +14,24 @@
 #include "windows/main/LogBox.h"
 #include "windows/phonebook/Phonebook.h"
 
+#include <QtGui/private/qguiapplication_p.h>
 #include <QtTest>
 #include <QtWidgets>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 namespace {
+
+// The names of the program's windows a screen reader was told of, in order.
+QStringList g_heard;
+
+void hear(QAccessibleEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(event->object());
+    if (event->type() == QAccessible::NameChanged && widget && widget->isWindow()
+        && !widget->objectName().isEmpty())
+        g_heard << widget->windowTitle();
+}
 
 // Dark pixels of a control as drawn: more for bold or underlined text.
 int ink(QWidget* control)
@@ -53,8 +68,7 @@ private:
     QPointer<Form1> m_form1;
     QTemporaryDir m_tree;
     std::vector<std::unique_ptr<ModemSim>> m_modems;
-    // Another program holding a port's line open, without a lock file.
-    QProcess m_holder;
+    LineHolder m_holder;
 
     FormRegistry& forms() { return m_app->app().context().forms; }
     AppState& state() { return m_app->app().state(); }
@@ -101,13 +115,14 @@ private:
     // the system without them. "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim call
     // 5551234" commands it; "folder phone.ini" puts a folder in a data file's place; "until
     // Form2.Label3 Done" waits for a control's text to start so ("until Form1 Halvoren" for a
-    // caption), "until ended" for the program's
-    // end, "wait 1500" for that many milliseconds; the step after "start" waits for a window to be
-    // active. The walk's transcript ends with how the program ended. The steps and what they showed
-    // are compared with the row's reviewed transcript.
+    // caption), "until ended" for the program's end, "wait 1500" for that many milliseconds; the
+    // step after "start" waits for a window to be active. The walk's transcript ends with how the
+    // program ended and the window names a screen reader heard. The steps and what they showed are
+    // compared with the row's reviewed transcript.
     void takeSteps(QStringList steps)
     {
         QString transcript, failure;
+        g_heard.clear();
         bool done = false, starting = false;
         QElapsedTimer waited;
         // Takes the steps still waiting with it when a stuck step ends the test.
@@ -204,17 +219,10 @@ private:
             } else if (command == "sim") {
                 m_modems.back()->command(rest);
             } else if (command == "hold") {
-                const QString device = QFile::symLinkTarget(m_app->path("ports/com" + rest));
-                m_holder.start("sh", { "-c", "exec 3<>\"$0\"; exec sleep 30", device });
-                // Held once the shell has become sleep with the line open.
-                const QString line = QStringLiteral("/proc/%1/fd/3").arg(m_holder.processId());
-                for (int i = 0; i < 200 && QFile::symLinkTarget(line) != device; ++i)
-                    QThread::msleep(10);
-                if (QFile::symLinkTarget(line) != device)
+                if (!m_holder.hold(QFile::symLinkTarget(m_app->path("ports/com" + rest))))
                     failure = step + ": the line was not held";
             } else if (step == "let go") {
-                m_holder.kill();
-                m_holder.waitForFinished();
+                m_holder.release();
             } else if (command == "log") {
                 m_form1->appendLog(unquoted(rest));
                 m_form1->showLogEnd();
@@ -290,7 +298,7 @@ private:
         QStringList statuses;
         for (const int status : m_app->platform().end.statuses)
             statuses << QString::number(status);
-        transcript += "ended " + statuses.join(' ') + '\n';
+        transcript += "ended " + statuses.join(' ') + '\n' + dumpText("heard", g_heard.join(" / "));
         const QString difference = reviewedDifference(transcript);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
@@ -299,6 +307,9 @@ private slots:
     void initTestCase()
     {
         AppFonts::install();
+        // Qt passes events on only while accessibility is on, as a screen reader turns it on.
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QAccessible::installUpdateHandler(&hear);
         QVERIFY(QDir(m_tree.path()).mkpath("sub"));
         for (const char* name : { "a.wav", "B.WAV", "c.bmp", "d.jpg", "e.txt", "sub/f.wav" })
             QVERIFY(QFile(m_tree.filePath(name)).open(QIODevice::WriteOnly));
@@ -309,8 +320,7 @@ private slots:
     void cleanup()
     {
         m_modems.clear();
-        m_holder.kill();
-        m_holder.waitForFinished();
+        m_holder.release();
         m_app = std::make_unique<TestApp>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -152,6 +153,18 @@ QString control(const QWidget* widget)
     return line.join(' ');
 }
 
+// A window's own icon by a digest of its picture; without one the frame shows the program's.
+QString icon(const QWidget* window)
+{
+    if (window->windowIcon().isNull())
+        return QStringLiteral(" no icon");
+    if (!window->testAttribute(Qt::WA_SetWindowIcon))
+        return {};
+    const QImage image = window->windowIcon().pixmap(16, 16).toImage();
+    const QByteArray bits(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+    return " icon " + QCryptographicHash::hash(bits, QCryptographicHash::Md5).toHex().left(8);
+}
+
 } // namespace
 
 QString dumpWindow(const QWidget* window)
@@ -161,8 +174,9 @@ QString dumpWindow(const QWidget* window)
     QStringList lines { quoted(window->windowTitle())
         + (sized ? ' ' + twips(window, window->width()) + 'x' + twips(window, window->height())
                  : "")
-        + (window->windowIcon().isNull() ? " no icon" : "") + (window->isModal() ? " modal" : "")
-        + (window->isEnabled() ? "" : " disabled") + (window->isMinimized() ? " minimized" : "") };
+        + icon(window) + (window->windowType() == Qt::Dialog ? " dialog" : "")
+        + (window->isModal() ? " modal" : "") + (window->isEnabled() ? "" : " disabled")
+        + (window->isMinimized() ? " minimized" : "") };
     if (const auto* form = qobject_cast<const Form*>(window); form && !form->isFormEnabled())
         lines.front() += QStringLiteral(" taking no input");
     QStringList open;
