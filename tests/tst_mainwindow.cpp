@@ -102,23 +102,25 @@ private:
     }
 
     // Steps as a person takes them, each a moment after the last, so that steps go on while a
-    // modal window waits. "Form1.Command3" clicks a control of a shown window, at "@x,y" within
-    // it (a negative number counts from the far edge), or an item of a list ("Form3.File1/a.wav");
-    // "double ..." double-clicks; "press ..." presses a button and lets go over its window; "drag
-    // Phonebook.VScroll1 3" moves a scroll bar's thumb there, past the values between; "key
-    // Alt+S" presses keys in the focused control, "type 12" types there; "wheel Form1.Text1 120"
-    // turns the wheel over a box; "close Form1" closes a window from its frame, "minimize Form1"
-    // minimizes it. "look Form2" writes what that window shows, "files" the data files, "book" the
-    // phone book in memory, "printed" whether the printer wrote a document. "phone.ini TEXT" writes
-    // a data file ("@" the data folder, "~" the folder of sample files) and "start" starts the
-    // program; "log TEXT" adds to the log as the monitor does; "no viewer" and "no recorder" leave
-    // the system without them. "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim call
-    // 5551234" commands it; "folder phone.ini" puts a folder in a data file's place; "until
-    // Form2.Label3 Done" waits for a control's text to start so ("until Form1 Halvoren" for a
-    // caption), "until ended" for the program's end, "wait 1500" for that many milliseconds; the
-    // step after "start" waits for a window to be active. The walk's transcript ends with how the
-    // program ended and the window names a screen reader heard. The steps and what they showed are
-    // compared with the row's reviewed transcript.
+    // modal window waits. "Form1.Command3" clicks a control of a shown window ("Form1" the window
+    // itself), at
+    // "@x,y" within it (a negative number counts from the far edge), or an item of a list
+    // ("Form3.File1/a.wav"); "double ..." double-clicks, "right ..." clicks the right button;
+    // "press ..." presses a button and lets go over its window; "drag Phonebook.VScroll1 3" moves a
+    // scroll bar's thumb there, past the values between; "key Alt+S" presses keys in the focused
+    // control, "type 12" types there; "wheel Form1.Text1 120" turns the wheel over a box; "close
+    // Form1" closes a window from its frame, "minimize Form1" minimizes it. "look Form2" writes
+    // what that window shows, "files" the data files, "book" the phone book in memory, "printed"
+    // whether the printer wrote a document. "phone.ini TEXT" writes a data file ("@" the data
+    // folder, "~" the folder of sample files) and "start" starts the program; "log TEXT" adds to
+    // the log as the monitor does; "no viewer" and "no recorder" leave the system without them.
+    // "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim call 5551234" commands it;
+    // "folder phone.ini" puts a folder in a data file's place; "until Form2.Label3 Done" waits for
+    // a control's text to start so ("until Form1 Halvoren" for a caption), "until ended" for the
+    // program's end, "wait 1500" for that many milliseconds; the step after "start" waits for a
+    // window to be active. The walk's transcript ends with how the program ended and the window
+    // names a screen reader heard. The steps and what they showed are compared with the row's
+    // reviewed transcript.
     void takeSteps(QStringList steps)
     {
         QString transcript, failure;
@@ -195,14 +197,15 @@ private:
                 &pending, next);
             const QString rest = words.join(' ');
             const QString path = words.value(0);
-            const bool pointing = command.isEmpty() || command == "double" || command == "press"
-                || command == "drag" || command == "wheel";
+            const bool pointing = command.isEmpty() || command == "double" || command == "right"
+                || command == "press" || command == "drag" || command == "wheel";
             QWidget* window = command == "key" || command == "type"
                 ? QApplication::focusWidget()
-                : shown(pointing ? path.section('.', 0, 0) : rest);
-            QWidget* control = window && pointing ? window->findChild<QWidget*>(
-                                   path.section('.', 1).section(QRegularExpression("[/@]"), 0, 0))
-                                                  : window;
+                : shown(pointing ? path.section(QRegularExpression("[.@]"), 0, 0) : rest);
+            QWidget* control = window && pointing && path.contains('.')
+                ? window->findChild<QWidget*>(
+                    path.section('.', 1).section(QRegularExpression("[/@]"), 0, 0))
+                : window;
             if (command == "until" || command == "wait") {
             } else if (command.endsWith(".ini") || command.endsWith(".log")) {
                 // In the place of a folder an earlier step put there.
@@ -287,7 +290,8 @@ private:
                     at += QPoint(
                         at.x() < 0 ? control->width() : 0, at.y() < 0 ? control->height() : 0);
                 }
-                QTest::mouseClick(control, Qt::LeftButton, {}, at);
+                QTest::mouseClick(
+                    control, command == "right" ? Qt::RightButton : Qt::LeftButton, {}, at);
                 if (command == "double")
                     QTest::mouseDClick(control, Qt::LeftButton, {}, at);
             }

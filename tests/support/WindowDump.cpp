@@ -170,7 +170,8 @@ QString icon(const QWidget* window)
 QString dumpWindow(const QWidget* window)
 {
     // A message box is as wide as its text, which may hold a temporary folder's name.
-    const bool sized = !qobject_cast<const QMessageBox*>(window);
+    const auto* box = qobject_cast<const QMessageBox*>(window);
+    const bool sized = !box || !quoted(box->text()).contains('~');
     QStringList lines { quoted(window->windowTitle())
         + (sized ? ' ' + twips(window, window->width()) + 'x' + twips(window, window->height())
                  : "")
@@ -194,7 +195,7 @@ QString dumpWindow(const QWidget* window)
                 + (plain->isReadOnly() ? " read-only" : "")
                 + (plain->lineWrapMode() == QPlainTextEdit::NoWrap ? " unwrapped" : "");
     }
-    if (const auto* box = qobject_cast<const QMessageBox*>(window)) {
+    if (box) {
         QStringList buttons;
         for (const QAbstractButton* button : box->buttons())
             buttons << quoted(button->text());
