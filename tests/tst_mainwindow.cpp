@@ -428,40 +428,66 @@ private slots:
         QVERIFY(width >= title.horizontalAdvance("Halvoren 1.5") + 4 * title.height());
     }
 
-    // The real launcher opening the readme through an xdg-open of the test's own that exits with
-    // `status` (-1: no xdg-open at all). A failure is reported once.
-    void helpOpener_data()
+    // The real launcher with a PATH of the test's own: `programs` that note their name and
+    // arguments and exit with `status`, then `opening` the readme or the recorder. A readme that
+    // does not open is reported once; the recorder is the first the package recommends that is
+    // there.
+    void launcher_data()
     {
+        QTest::addColumn<QString>("opening");
+        QTest::addColumn<QStringList>("programs");
         QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("ran");
         QTest::addColumn<int>("failures");
-        QTest::newRow("opened") << 0 << 0;
-        QTest::newRow("no viewer for the file") << 3 << 1;
-        QTest::newRow("no xdg-open") << -1 << 1;
+        QTest::newRow("readme opened")
+            << "readme" << QStringList { "xdg-open" } << 0 << "xdg-open /app/readme.txt" << 0;
+        QTest::newRow("no viewer for the readme")
+            << "readme" << QStringList { "xdg-open" } << 3 << "xdg-open /app/readme.txt" << 1;
+        QTest::newRow("no xdg-open") << "readme" << QStringList() << 0 << "" << 1;
+        QTest::newRow("recorder of GNOME") << "recorder" << QStringList { "gnome-sound-recorder" }
+                                           << 0 << "gnome-sound-recorder " << 0;
+        QTest::newRow("Audacity") << "recorder" << QStringList { "audacity" } << 0 << "audacity "
+                                  << 0;
+        QTest::newRow("both recorders")
+            << "recorder" << QStringList { "audacity", "gnome-sound-recorder" } << 0
+            << "gnome-sound-recorder " << 0;
+        QTest::newRow("no recorder")
+            << "recorder" << QStringList { "sndrec32.exe" } << 0 << "" << 1;
     }
 
-    void helpOpener()
+    void launcher()
     {
+        QFETCH(QString, opening);
+        QFETCH(QStringList, programs);
         QFETCH(int, status);
+        QFETCH(QString, ran);
         QFETCH(int, failures);
         QTemporaryDir bin;
-        QFile opener(bin.filePath("xdg-open"));
-        if (status >= 0) {
-            QVERIFY(opener.open(QIODevice::WriteOnly));
-            opener.write(
-                QString("#!/bin/sh\necho \"$1\" > \"$0.args\"\nexit %1\n").arg(status).toUtf8());
-            opener.close();
-            QVERIFY(opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner));
+        for (const QString& name : programs) {
+            QFile program(bin.filePath(name));
+            QVERIFY(program.open(QIODevice::WriteOnly));
+            program.write(QString("#!/bin/sh\necho \"${0##*/} $*\" >> \"${0%/*}/ran\"\nexit %1\n")
+                              .arg(status)
+                              .toUtf8());
+            program.close();
+            QVERIFY(program.setPermissions(program.permissions() | QFileDevice::ExeOwner));
         }
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", bin.path().toUtf8());
         int failed = 0;
-        QtLauncher().openTextFile("/app/readme.txt", [&failed] { ++failed; });
+        QtLauncher launcher;
+        if (opening == "readme")
+            launcher.openTextFile("/app/readme.txt", [&failed] { ++failed; });
+        else
+            failed = !launcher.startRecorder();
         qputenv("PATH", path);
-        if (status >= 0) {
-            QTRY_COMPARE(QFile(opener.fileName() + ".args").size(), qint64(16));
-            QTest::qWait(200);
-        }
+        QFile noted(bin.filePath("ran"));
+        QTRY_COMPARE(noted.exists(), !ran.isEmpty());
         QTRY_COMPARE(failed, failures);
+        QTest::qWait(200);
+        QCOMPARE(noted.open(QIODevice::ReadOnly) ? QString::fromUtf8(noted.readAll()) : QString(),
+            ran.isEmpty() ? QString() : ran + '\n');
+        QCOMPARE(failed, failures);
     }
 };
 
