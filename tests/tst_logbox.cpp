@@ -138,10 +138,10 @@ private slots:
     // Steps: "append TEXT" (\r, \n and \xNN written out), "set TEXT", "lines A B" (line A to
     // line B-1 appended one by one, each then shown at the end), "words N" (so many words
     // appended to one line, each shown at the end), "end", "show N" (the view to line N), "bar
-    // N", "size W H", "font POINTS", "key KEYS", "wheel DELTA", "click", "disable", "enable",
-    // "menu" (its actions, then closed), "menu ACTION" (chosen), "reader select A B", "reader
-    // cursor N", "reader scroll N"; "whole" compares the drawing with a box given the whole text
-    // at once, both at the end. The rows are the reviewed transcripts' steps.
+    // N", "size W H", "font POINTS", "key KEYS", "wheel DELTA", "click", "click right", "disable",
+    // "enable", "menu" (its actions, then closed), "menu ACTION" (chosen), "reader select A B",
+    // "reader cursor N", "reader scroll N"; "whole" compares the drawing with a box given the whole
+    // text at once, both at the end. The rows are the reviewed transcripts' steps.
     void steps_data() { addReviewedRows(); }
 
     void steps()
@@ -192,7 +192,8 @@ private slots:
                     { 0, n }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
                 QApplication::sendEvent(box.viewport(), &wheel);
             } else if (word == "click") {
-                QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+                QTest::mouseClick(box.viewport(),
+                    rest == "right" ? Qt::RightButton : Qt::LeftButton, {}, QPoint(10, 10));
             } else if (word == "disable" || word == "enable") {
                 box.setLogEnabled(word == "enable");
             } else if (word == "menu") {
