@@ -3,7 +3,11 @@
 
 #include <QtTest>
 #include <fcntl.h>
+#include <grp.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // Which device each port number opens: ports/comN in the program's folder when that folder
@@ -111,6 +115,84 @@ private slots:
         QCOMPARE(port.flowControl(), QSerialPort::NoFlowControl);
         link.close();
         ::close(master);
+    }
+
+    // What a user who is not root is told when port 1, a pseudo-terminal, does not open: the
+    // device closed to others, held exclusively by a program of root's, or locked by a program
+    // of root's that has ended. The open is made by a child that has become "nobody".
+    void openFailureAsAnotherUser_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("heldExclusively");
+        QTest::addColumn<bool>("staleLock");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("closed to the user")
+            << 0600 << false << false
+            << "Port 1 (PTS): Permission denied.\nYour user may not open it. Add yourself to the "
+               "group dialout: sudo usermod -aG dialout $USER, then log in again.";
+        QTest::newRow("held by a program the user may not inspect")
+            << 0666 << true << false
+            << "Port 1 (PTS): Device or resource busy.\nAnother program holds it, one this user "
+               "may not inspect: sudo fuser -v PTS names it.";
+        QTest::newRow("a lock left by another user")
+            << 0666 << false << true
+            << "Port 1 (PTS): Permission error while locking the device.\nThe lock file LOCK was "
+               "left by another user (root) and no program holds it now. Remove it: sudo rm LOCK";
+    }
+
+    void openFailureAsAnotherUser()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, heldExclusively);
+        QFETCH(bool, staleLock);
+        QFETCH(QString, cause);
+        if (::geteuid() != 0)
+            QSKIP("only root can become another user");
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QString device = QString::fromLatin1(::ptsname(master));
+        QVERIFY(::chmod(::ptsname(master), mode_t(mode)) == 0);
+        const int held = heldExclusively ? ::open(::ptsname(master), O_RDWR | O_NOCTTY) : -1;
+        QVERIFY(!heldExclusively || (held >= 0 && ::ioctl(held, TIOCEXCL) == 0));
+        const QString lock = "/var/lock/LCK.." + device.mid(5).replace('/', '_');
+        QFile lockFile(lock);
+        // A pid above the kernel's limit, which no process can have.
+        QVERIFY(!staleLock
+            || (lockFile.open(QIODevice::WriteOnly) && lockFile.write("4194305\nmodem\n\n") > 0));
+        lockFile.close();
+        QTemporaryDir app;
+        QVERIFY(QFile::setPermissions(app.path(), QFile::Permissions(0x7755))
+            && QDir(app.path()).mkdir("ports") && QFile::link(device, app.filePath("ports/com1")));
+        int told[2];
+        QVERIFY(::pipe(told) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            QByteArray said = "the child could not become nobody";
+            if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+                QtSerialLink link(app.path());
+                link.setCommPort(1);
+                try {
+                    link.open();
+                    said = "opened";
+                } catch (const RuntimeError& error) {
+                    said = error.cause().toUtf8();
+                }
+            }
+            ::_exit(::write(told[1], said.constData(), size_t(said.size())) == said.size() ? 0 : 1);
+        }
+        ::close(told[1]);
+        QByteArray said;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(told[0], buffer, sizeof buffer)) > 0;)
+            said.append(buffer, n);
+        ::close(told[0]);
+        ::waitpid(child, nullptr, 0);
+        if (staleLock)
+            QFile::remove(lock);
+        if (held >= 0)
+            ::close(held);
+        ::close(master);
+        QCOMPARE(QString::fromUtf8(said).replace(lock, "LOCK").replace(device, "PTS"), cause);
     }
 };
 
