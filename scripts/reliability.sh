@@ -8,11 +8,11 @@ cd "$(dirname "$0")/.."
 
 build="${1:-build/debug}"
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build" --target tst_faults_files tst_faults_modem modem-sim
+cmake --build "$build" --target tst_faults_files tst_mainwindow modem-sim
 
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
-ctest --test-dir "$build" -R '^tst_faults_' -V >"$output" 2>&1 || {
+ctest --test-dir "$build" -R '^tst_(faults_files|mainwindow)$' -V >"$output" 2>&1 || {
     cat "$output" >&2
     echo "the fault tests failed; docs/reliability.md left as it was" >&2
     exit 1
@@ -25,7 +25,7 @@ fuzz=build/fuzz
 
 Halvoren runs unattended on a line anyone can call, with caller-ID text anyone can spoof, and keeps
 its phone book in files the user may edit by hand. This page is written by `scripts/reliability.sh`
-from the fault tests' own output (`tests/tst_faults_files.cpp`, `tests/tst_faults_modem.cpp`) and
+from the fault tests' own output (`tests/tst_faults_files.cpp`, and the calls walks of `tests/tst_mainwindow.cpp`) and
 from the logs of the last fuzzing run (`scripts/fuzz.sh SECONDS`); run it again after either changes.
 
 ## Faults
@@ -67,12 +67,12 @@ EOF
 
 | Fault | Found by | Fix | Kept from coming back by |
 |---|---|---|---|
-| Deactivate and Activate close together (a double click, or a click during the recovery) started a second monitor inside the first: once it returned, the first waited forever for ticks that never came or monitored on behind an "&Activate" caption, or a stop request left by a failed monitor stopped the new one at once | `fuzz_receive`, four inputs | Activate while a monitor is still running lets it carry on; a stop request goes only to a running monitor, and goes with it when it fails | `fuzz/corpus/fuzz_receive/regression-*`; `tst_faults_modem` calls, the double-click row |
+| Deactivate and Activate close together (a double click, or a click during the recovery) started a second monitor inside the first: once it returned, the first waited forever for ticks that never came or monitored on behind an "&Activate" caption, or a stop request left by a failed monitor stopped the new one at once | `fuzz_receive`, four inputs | Activate while a monitor is still running lets it carry on; a stop request goes only to a running monitor, and goes with it when it fails | `fuzz/corpus/fuzz_receive/regression-*`; `tst_mainwindow` walks, calls-Deactivate-and-Activate-in-one-go |
 | A save on a full disk put an empty file in place of the old one and reported success: `QSaveFile::commit()` does not notice that its buffered bytes never reached the disk | `tst_faults_files`, full disk | the writer flushes before it commits and reports the failure | `tst_faults_files` writeFails, full disk rows |
 | A field that began with `"` was read as quoted up to the next `"`, across line ends: a hand-edited phone.ini with an unclosed quote sent every start into the first-run path with the port cleared, and a balanced `"C:\x.jpg"` lost its quotes | issue 10 | a field counts as quoted only when it is one the writer quotes (a comma, a quote, a line end or a leading space inside, the closing quote followed by a comma or the line end); anything else is read by the plain rule | `tst_faults_files` handEditedFiles, quote rows |
 | Files of the program's earlier Windows versions are in the Windows code page: a byte that is not UTF-8 (an accented letter in a picture path) became the replacement character and was saved so | issue 10 | a file that is not valid UTF-8 is read as Windows-1252 and written back in it, byte for byte; only when the code page cannot hold the text (a character it lacks, or bytes that would read back as UTF-8) is the file written in UTF-8 instead, so that the next start reads what was saved (`fuzz_datafiles` found the second case) | `tst_faults_files` handEditedFiles, Windows code page rows; `fuzz_datafiles` (save, load back) |
 | A save replaces the file with a new one, which need not have the old one's permissions (Qt 6.4's `QSaveFile` on Linux happens to copy them) | issue 10 | the writer gives the new file the old one's permissions for owner, group and others, so a read-only file stays read-only even when root saves it | `tst_faults_files` handEditedFiles, the rows that save |
-| Control characters in caller-ID text showed as nothing, as line breaks or as whatever the font made of them | `tst_faults_modem`, hostile caller ID | the view shows each as its control picture (C1 codes as the replacement character); the log itself keeps every byte | `tst_mainwindow` logView_showsPlainText; `tst_faults_modem` calls, the caller-ID text row |
+| Control characters in caller-ID text showed as nothing, as line breaks or as whatever the font made of them | `tst_mainwindow` walks, hostile caller ID | the view shows each as its control picture (C1 codes as the replacement character); the log itself keeps every byte | `tst_mainwindow` logView_showsPlainText; `tst_mainwindow` walks, calls-caller-ID-text-with-markup |
 
 ## Left as they are
 

@@ -14,11 +14,14 @@
 #include "windows/main/LogBox.h"
 #include "windows/phonebook/Phonebook.h"
 
+#include <QSerialPort>
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtTest>
 #include <QtWidgets>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,6 +72,7 @@ private:
     QTemporaryDir m_tree;
     std::vector<std::unique_ptr<ModemSim>> m_modems;
     LineHolder m_holder;
+    QSerialPort m_locker;
 
     FormRegistry& forms() { return m_app->app().context().forms; }
     AppState& state() { return m_app->app().state(); }
@@ -101,26 +105,50 @@ private:
         return form;
     }
 
+    // Port `port`'s device node onto a file system mounted "nodev", where even root may not open
+    // it, or back.
+    bool movePort(int port, bool nodev)
+    {
+        const QString link = m_app->path(QStringLiteral("ports/com%1").arg(port));
+        const QString folder = m_app->path("nodev"), node = folder + "/modem";
+        if (!nodev)
+            return QFile::remove(link) && QFile::link(m_modems.back()->device(), link)
+                && ::umount2(qPrintable(folder), MNT_DETACH) == 0;
+        struct stat device = {};
+        return QDir().mkpath(folder)
+            && ::mount("tmpfs", qPrintable(folder), "tmpfs", MS_NODEV, "size=64k") == 0
+            && ::stat(qPrintable(m_modems.back()->device()), &device) == 0
+            && ::mknod(qPrintable(node), S_IFCHR | 0600, device.st_rdev) == 0 && QFile::remove(link)
+            && QFile::link(node, link);
+    }
+
     // Steps as a person takes them, each a moment after the last, so that steps go on while a
     // modal window waits. "Form1.Command3" clicks a control of a shown window ("Form1" the window
-    // itself), at
-    // "@x,y" within it (a negative number counts from the far edge), or an item of a list
-    // ("Form3.File1/a.wav"); "double ..." double-clicks, "right ..." clicks the right button;
+    // itself), at "@x,y" within it (a negative number counts from the far edge), or an item of a
+    // list ("Form3.File1/a.wav"); "double ..." double-clicks, "twice ..." clicks twice at once,
+    // "right ..." clicks the right button;
     // "press ..." presses a button and lets go over its window; "drag Phonebook.VScroll1 3" moves a
     // scroll bar's thumb there, past the values between; "key Alt+S" presses keys in the focused
     // control, "type 12" types there; "wheel Form1.Text1 120" turns the wheel over a box; "close
     // Form1" closes a window from its frame, "minimize Form1" minimizes it. "look Form2" writes
     // what that window shows, "files" the data files, "book" the phone book in memory, "printed"
     // whether the printer wrote a document. "phone.ini TEXT" writes a data file ("@" the data
-    // folder, "~" the folder of sample files) and "start" starts the program; "log TEXT" adds to
-    // the log as the monitor does; "no viewer" and "no recorder" leave the system without them.
-    // "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim call 5551234" commands it;
-    // "folder phone.ini" puts a folder in a data file's place; "until Form2.Label3 Done" waits for
-    // a control's text to start so ("until Form1 Halvoren" for a caption), "until ended" for the
-    // program's end, "wait 1500" for that many milliseconds; the step after "start" waits for a
-    // window to be active. The walk's transcript ends with how the program ended and the window
-    // names a screen reader heard. The steps and what they showed are compared with the row's
-    // reviewed transcript.
+    // folder, "~" the folder of sample files), "folder phone.ini" puts a folder in its place;
+    // "ticks 100" sets Timer1's period and "start" starts the program; "log TEXT" adds to the log
+    // as the monitor does; "no viewer" and "no recorder" leave the system without them.
+    // "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim call 5551234" commands it,
+    // "commands" writes how many caller-ID commands the simulators took; "hold 1" holds port 1's
+    // line open as another program does without a lock file, "lock 1" with its lock file taken,
+    // "let go" lets both go; "nodev 1" puts port 1's device on a file system that allows no
+    // devices, "dev 1" puts it back. "until Form2.Label3 Done" waits for a control's text to start
+    // so ("until Form1 Halvoren" for a caption), "until modem rx ATZ" for the last simulator's
+    // event, "until buffer DATE" for text received and not yet taken, "until waiting" for the
+    // monitor between calls, "until ringing" for a ring seen, "until ended" for the program's
+    // end; "wait 1500" waits that many milliseconds; the step after "start" waits for a window to
+    // be active. "report FAULT | OUTCOME | LOST" is a row of the reliability table. The walk's
+    // transcript ends with the sounds played, how the program ended and the window names a
+    // screen reader heard. The steps and what they showed are compared with the row's reviewed
+    // transcript.
     void takeSteps(QStringList steps)
     {
         QString transcript, failure;
@@ -139,14 +167,28 @@ private:
         const auto holds = [&](const QString& condition) {
             if (condition == "ended")
                 return ends() > 0;
+            const QString rest = condition.section(' ', 1);
+            if (condition.startsWith("modem "))
+                return !m_modems.back()
+                            ->events()
+                            .filter(QRegularExpression('^' + QRegularExpression::escape(rest)))
+                            .isEmpty();
+            if (condition.startsWith("buffer "))
+                return state().ReceiveBuffer.contains(rest);
+            // Between calls, or a ring seen and Timer1 counting.
+            if (condition == "waiting" || condition == "ringing")
+                return m_form1->windowTitle() == "Halvoren 1.5 waiting for calls"
+                    && m_form1->Timer1->isActive() == (condition == "ringing");
             const QString target = condition.section(' ', 0, 0);
             QWidget* window = shown(target.section('.', 0, 0));
             QWidget* control = window && target.contains('.')
                 ? window->findChild<QWidget*>(target.section('.', 1))
                 : window;
+            if (!control)
+                return false;
             const QString text
                 = control == window ? control->windowTitle() : control->property("text").toString();
-            return control && text.startsWith(condition.section(' ', 1));
+            return text.startsWith(rest);
         };
         // Activation goes back to the last window that had it, as a window manager does it.
         QList<QPointer<QWindow>> activated;
@@ -197,8 +239,9 @@ private:
                 &pending, next);
             const QString rest = words.join(' ');
             const QString path = words.value(0);
-            const bool pointing = command.isEmpty() || command == "double" || command == "right"
-                || command == "press" || command == "drag" || command == "wheel";
+            const bool pointing = command.isEmpty() || command == "double" || command == "twice"
+                || command == "right" || command == "press" || command == "drag"
+                || command == "wheel";
             QWidget* window = command == "key" || command == "type"
                 ? QApplication::focusWidget()
                 : shown(pointing ? path.section(QRegularExpression("[.@]"), 0, 0) : rest);
@@ -224,8 +267,26 @@ private:
             } else if (command == "hold") {
                 if (!m_holder.hold(QFile::symLinkTarget(m_app->path("ports/com" + rest))))
                     failure = step + ": the line was not held";
+            } else if (command == "lock") {
+                m_locker.setPortName(QFile::symLinkTarget(m_app->path("ports/com" + rest)));
+                if (!m_locker.open(QIODevice::ReadWrite))
+                    failure = step + ": " + m_locker.errorString();
             } else if (step == "let go") {
                 m_holder.release();
+                m_locker.close();
+            } else if (command == "nodev" || command == "dev") {
+                if (!movePort(rest.toInt(), command == "nodev"))
+                    failure = step + ": not moved";
+            } else if (command == "ticks") {
+                m_app->platform().platform.timerIntervalMs = rest.toInt();
+            } else if (step == "commands") {
+                int taken = 0;
+                for (const auto& modem : m_modems)
+                    taken += int(modem->events().count("rx AT+VCID=1"));
+                transcript += QStringLiteral("caller-ID commands %1\n").arg(taken);
+            } else if (command == "report") {
+                qInfo().noquote() << "reliability |" << rest.section(" | ", 0, 0) << "| 1 |"
+                                  << rest.section(" | ", 1) << "|";
             } else if (command == "log") {
                 m_form1->appendLog(unquoted(rest));
                 m_form1->showLogEnd();
@@ -290,8 +351,9 @@ private:
                     at += QPoint(
                         at.x() < 0 ? control->width() : 0, at.y() < 0 ? control->height() : 0);
                 }
-                QTest::mouseClick(
-                    control, command == "right" ? Qt::RightButton : Qt::LeftButton, {}, at);
+                for (int n = command == "twice" ? 2 : 1; n > 0; --n)
+                    QTest::mouseClick(
+                        control, command == "right" ? Qt::RightButton : Qt::LeftButton, {}, at);
                 if (command == "double")
                     QTest::mouseDClick(control, Qt::LeftButton, {}, at);
             }
@@ -302,6 +364,9 @@ private:
         QStringList statuses;
         for (const int status : m_app->platform().end.statuses)
             statuses << QString::number(status);
+        const QStringList& played = m_app->platform().sound.played;
+        if (!played.isEmpty())
+            transcript += dumpText("played", played.join(' '));
         transcript += "ended " + statuses.join(' ') + '\n' + dumpText("heard", g_heard.join(" / "));
         const QString difference = reviewedDifference(transcript);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
@@ -325,6 +390,8 @@ private slots:
     {
         m_modems.clear();
         m_holder.release();
+        m_locker.close();
+        ::umount2(qPrintable(m_app->path("nodev")), MNT_DETACH);
         m_app = std::make_unique<TestApp>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

@@ -25,14 +25,17 @@
 
 namespace {
 
-// Temporary folders as "~" and the log's dates and times as <date> and <time>, so a text reads
-// the same on every run; control characters written out, so it stays a line of text.
+// Temporary folders as "~", the log's dates and times as <date> and <time>, pseudo-terminals and
+// process numbers as N, so a text reads the same on every run; control characters written out,
+// so it stays a line of text.
 QString quoted(QString text)
 {
     static const QRegularExpression temporary(
         "(/tmp/)?" + QCoreApplication::applicationName() + "-\\w{6}");
     static const QRegularExpression stamp("\\d\\d-\\d\\d-\\d{4}\r\n\\d\\d:\\d\\d:\\d\\d");
+    static const QRegularExpression pts("pts([/_])\\d+"), pid("pid \\d+");
     text.replace(stamp, "<date>\r\n<time>").replace("\r", "\\r").replace("\n", "\\n");
+    text.replace(pts, "pts\\1N").replace(pid, "pid N");
     QString written;
     for (const QChar c : text)
         written += c.category() == QChar::Other_Control
@@ -77,9 +80,11 @@ QString text(const QWidget* control)
         return quoted(button->text())
             + (button->isCheckable() && button->isChecked() ? " checked" : "");
     if (const auto* label = qobject_cast<const QLabel*>(control))
-        return label->pixmap().isNull()
-            ? quoted(label->text())
-            : QStringLiteral("picture") + (label->hasScaledContents() ? " scaled" : "");
+        return label->pixmap().isNull() ? quoted(label->text())
+                                        : QStringLiteral("picture %1x%2")
+                                              .arg(label->pixmap().width())
+                                              .arg(label->pixmap().height())
+                + (label->hasScaledContents() ? " scaled" : "");
     if (const auto* edit = qobject_cast<const QLineEdit*>(control))
         return quoted(edit->text()) + (edit->isReadOnly() ? " read-only" : "") + editing(edit);
     // A list that is not edited is the drive list, whose items are this machine's mounts.
@@ -169,9 +174,11 @@ QString icon(const QWidget* window)
 
 QString dumpWindow(const QWidget* window)
 {
-    // A message box is as wide as its text, which may hold a temporary folder's name.
+    // A message box is as wide as its text, which may hold a temporary folder, a terminal or a
+    // process number.
     const auto* box = qobject_cast<const QMessageBox*>(window);
-    const bool sized = !box || !quoted(box->text()).contains('~');
+    static const QRegularExpression varying("~|pid N|pts.N");
+    const bool sized = !box || !quoted(box->text()).contains(varying);
     QStringList lines { quoted(window->windowTitle())
         + (sized ? ' ' + twips(window, window->width()) + 'x' + twips(window, window->height())
                  : "")
