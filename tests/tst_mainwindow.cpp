@@ -47,13 +47,22 @@ int ink(QWidget* control)
     return dark;
 }
 
-// Entries 1 to 5 as "number|mark|picture|wav" joined by ";", empty entries at the end left out.
+// A long text by its start and size.
+QString shortened(const QString& text)
+{
+    return text.size() > 100 ? text.left(20) + QStringLiteral("... %1 characters").arg(text.size())
+                             : text;
+}
+
+// Entries as "number|mark|picture|wav" joined by ";", empty entries at the end left out.
 QString entries(const PhoneBook& book)
 {
     QStringList all;
-    for (int i = 1; i <= 5; ++i)
-        all << book.PhoneNumber(i) + '|' + book.BlockFlag(i) + '|' + book.PictureFile(i) + '|'
-                + book.WavFile(i);
+    for (int i = 1; i <= PhoneBook::MaxPhoneBookIndex; ++i)
+        all << QStringList { book.PhoneNumber(i), book.BlockFlag(i), book.PictureFile(i),
+            book.WavFile(i) }
+                   .replaceInStrings(QRegularExpression("^(.{20}).{81,}$"), "\\1...")
+                   .join('|');
     return all.join(';').remove(QRegularExpression("(^\\|\\|\\|)?(;\\|\\|\\|)*$"));
 }
 
@@ -73,6 +82,7 @@ private:
     std::vector<std::unique_ptr<ModemSim>> m_modems;
     LineHolder m_holder;
     QSerialPort m_locker;
+    QFile m_filler;
 
     FormRegistry& forms() { return m_app->app().context().forms; }
     AppState& state() { return m_app->app().state(); }
@@ -122,33 +132,36 @@ private:
             && QFile::link(node, link);
     }
 
-    // Steps as a person takes them, each a moment after the last, so that steps go on while a
-    // modal window waits. "Form1.Command3" clicks a control of a shown window ("Form1" the window
+    // Steps as a person takes them, each a moment after the last, so that steps go on while a modal
+    // window waits. "Form1.Command3" clicks a control of a shown window ("Form1" the window
     // itself), at "@x,y" within it (a negative number counts from the far edge), or an item of a
     // list ("Form3.File1/a.wav"); "double ..." double-clicks, "twice ..." clicks twice at once,
-    // "right ..." clicks the right button;
-    // "press ..." presses a button and lets go over its window; "drag Phonebook.VScroll1 3" moves a
-    // scroll bar's thumb there, past the values between; "key Alt+S" presses keys in the focused
-    // control, "type 12" types there; "wheel Form1.Text1 120" turns the wheel over a box; "close
-    // Form1" closes a window from its frame, "minimize Form1" minimizes it. "look Form2" writes
-    // what that window shows, "files" the data files, "book" the phone book in memory, "printed"
-    // whether the printer wrote a document. "phone.ini TEXT" writes a data file ("@" the data
-    // folder, "~" the folder of sample files), "folder phone.ini" puts a folder in its place;
-    // "ticks 100" sets Timer1's period and "start" starts the program; "log TEXT" adds to the log
-    // as the monitor does; "no viewer" and "no recorder" leave the system without them.
-    // "modem 1 OPTIONS" starts the modem simulator on port 1 and "sim call 5551234" commands it,
-    // "commands" writes how many caller-ID commands the simulators took; "hold 1" holds port 1's
-    // line open as another program does without a lock file, "lock 1" with its lock file taken,
-    // "let go" lets both go; "nodev 1" puts port 1's device on a file system that allows no
-    // devices, "dev 1" puts it back. "until Form2.Label3 Done" waits for a control's text to start
-    // so ("until Form1 Halvoren" for a caption), "until modem rx ATZ" for the last simulator's
-    // event, "until buffer DATE" for text received and not yet taken, "until waiting" for the
-    // monitor between calls, "until ringing" for a ring seen, "until ended" for the program's
-    // end; "wait 1500" waits that many milliseconds; the step after "start" waits for a window to
-    // be active. "report FAULT | OUTCOME | LOST" is a row of the reliability table. The walk's
-    // transcript ends with the sounds played, how the program ended and the window names a
-    // screen reader heard. The steps and what they showed are compared with the row's reviewed
-    // transcript.
+    // "right ..." clicks the right button; "press ..." presses a button and lets go over its
+    // window; "drag Phonebook.VScroll1 3" moves a scroll bar's thumb there, past the values
+    // between; "key Alt+S" presses keys in the focused control, "type 12" types there; "wheel
+    // Form1.Text1 120" turns the wheel over a box; "close Form1" closes a window from its frame,
+    // "minimize Form1" minimizes it. "look Form2" writes what that window shows, "files" the data
+    // files, "book" the phone book in memory, "printed" whether the printer wrote a document,
+    // "settings" the settings in memory. "phone.ini TEXT" writes a data file, a byte for each
+    // character ("@" the data folder, "~" the folder of sample files), "folder phone.ini" puts a
+    // folder in its place, "mode phone.ini 440" sets its mode and writes it ("mode phone.ini" only
+    // writes it); "save" saves the settings and the phone book as they are in memory; "tmpfs"
+    // mounts a file system of a megabyte over the data folder, "read-only" and "writable" remount
+    // it so, "full" fills it and "not full" empties it again. "ticks 100" sets Timer1's period and
+    // "start" starts the program; "log TEXT" adds to the log as the monitor does; "no viewer" and
+    // "no recorder" leave the system without them. "modem 1 OPTIONS" starts the modem simulator on
+    // port 1 and "sim call 5551234" commands it, "commands" writes how many caller-ID commands the
+    // simulators took; "hold 1" holds port 1's line open as another program does without a lock
+    // file, "lock 1" with its lock file taken, "let go" lets both go; "nodev 1" puts port 1's
+    // device on a file system that allows no devices, "dev 1" puts it back. "until Form2.Label3
+    // Done" waits for a control's text to start so ("until Form1 Halvoren" for a caption), "until
+    // modem rx ATZ" for the last simulator's event, "until buffer DATE" for text received and not
+    // yet taken, "until waiting" for the monitor between calls, "until ringing" for a ring seen,
+    // "until ended" for the program's end; "wait 1500" waits that many milliseconds; the step after
+    // "start" waits for a window to be active. "report FAULT | OUTCOME | LOST" is a row of the
+    // reliability table. The walk's transcript ends with the sounds played, how the program ended
+    // and the window names a screen reader heard. The steps and what they showed are compared with
+    // the row's reviewed transcript.
     void takeSteps(QStringList steps)
     {
         QString transcript, failure;
@@ -254,7 +267,10 @@ private:
                 // In the place of a folder an earlier step put there.
                 QDir(m_app->dir()).rmdir(command);
                 m_app->writeFile(command,
-                    unquoted(rest).replace('@', m_app->dir()).replace('~', m_tree.path()).toUtf8());
+                    unquoted(rest)
+                        .replace('@', m_app->dir())
+                        .replace('~', m_tree.path())
+                        .toLatin1());
             } else if (step == "start") {
                 m_app->start();
                 m_form1 = forms().loadedForm1();
@@ -307,6 +323,36 @@ private:
                     transcript += dumpFile(m_app->path(name));
             } else if (step == "book") {
                 transcript += dumpText("book", entries(state().Book));
+            } else if (step == "settings") {
+                transcript += dumpText("settings",
+                    QStringList { shortened(state().CommPort), state().CallerIdCommand,
+                        state().AutoUpdate ? "True" : "False",
+                        state().BlockingEnabled ? "True" : "False" }
+                        .join(" / "));
+            } else if (step == "save") {
+                if (!m_app->app().store().SaveSettings(state().CommPort)
+                    || !m_app->app().store().SavePhoneBook())
+                    failure = step + ": not saved";
+            } else if (command == "mode") {
+                const QString file = m_app->path(words.value(0));
+                if (words.size() > 1)
+                    ::chmod(qPrintable(file), mode_t(words.value(1).toUInt(nullptr, 8)));
+                const int p = int(QFile::permissions(file));
+                transcript += QStringLiteral("%1 mode %2\n")
+                                  .arg(words.value(0))
+                                  .arg(((p >> 12) & 7) * 64 + ((p >> 4) & 7) * 8 + (p & 7), 3, 8);
+            } else if (step == "tmpfs" || step == "read-only" || step == "writable") {
+                const unsigned long flags
+                    = step == "tmpfs" ? 0 : MS_REMOUNT | (step == "read-only" ? MS_RDONLY : 0);
+                if (::mount("tmpfs", qPrintable(m_app->dir()), "tmpfs", flags, "size=1m") != 0)
+                    failure = step + ": not mounted";
+            } else if (step == "full") {
+                m_filler.setFileName(m_app->path("filler"));
+                if (!m_filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                    failure = step + ": no filler";
+                while (m_filler.write(QByteArray(4096, 'x')) > 0) { }
+            } else if (step == "not full") {
+                m_filler.remove();
             } else if (!control) {
                 failure = step + ": no such window or control shown";
                 steps.clear();
@@ -392,6 +438,8 @@ private slots:
         m_holder.release();
         m_locker.close();
         ::umount2(qPrintable(m_app->path("nodev")), MNT_DETACH);
+        m_filler.close();
+        ::umount2(qPrintable(m_app->dir()), MNT_DETACH);
         m_app = std::make_unique<TestApp>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

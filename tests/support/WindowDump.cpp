@@ -251,12 +251,21 @@ QString dumpFile(const QString& path)
 
 QString unquoted(QString text)
 {
-    static const QRegularExpression hex("\\\\x([0-9a-f]{2})");
+    static const QRegularExpression escape(R"(\\(?:(r)|(n)|x([0-9a-f]{2})|\{(\d+)\}))");
     if (text.size() > 1 && text.startsWith('"') && text.endsWith('"'))
         text = text.mid(1, text.size() - 2);
-    for (QRegularExpressionMatch m = hex.match(text); m.hasMatch(); m = hex.match(text))
-        text.replace(m.capturedStart(), 4, QChar(m.captured(1).toInt(nullptr, 16)));
-    return text.replace("\\r", "\r").replace("\\n", "\n");
+    QString plain;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& m : escape.globalMatch(text)) {
+        plain += text.mid(from, m.capturedStart() - from);
+        from = m.capturedEnd();
+        if (m.hasCaptured(4))
+            plain += QString(m.captured(4).toInt() - 1, plain.back());
+        else
+            plain += m.hasCaptured(3) ? QChar(m.captured(3).toInt(nullptr, 16))
+                                      : QChar(m.hasCaptured(1) ? '\r' : '\n');
+    }
+    return plain + text.mid(from);
 }
 
 bool matchesReviewed(const QString& shown, const QString& name, QString* difference)

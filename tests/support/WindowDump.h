@@ -11,7 +11,8 @@ QString dumpWindow(const QWidget* window);
 // A text as one line after its label, line ends and temporary folders written out.
 QString dumpText(const QString& label, const QString& text);
 
-// The inverse of a dumped text: \r, \n and \xNN read back, the quotes around it taken off.
+// The inverse of a dumped text: \r, \n and \xNN read back, the quotes around it taken off;
+// "7\{5}" is 77777.
 QString unquoted(QString text);
 
 // A data file as one line: its name and its text, or "missing".
