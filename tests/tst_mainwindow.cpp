@@ -1,18 +1,11 @@
 #include "app/Halvoren.h"
 #include "platform/QtLauncher.h"
-#include "state/DataStore.h"
 #include "support/LineHolder.h"
 #include "support/ModemSim.h"
 #include "support/TestApp.h"
 #include "support/WindowDump.h"
 #include "windows/AppFonts.h"
-#include "windows/config/Form2.h"
-#include "windows/config/Form3.h"
-#include "windows/config/Fr.h"
 #include "windows/main/Form1.h"
-#include "windows/main/Form4.h"
-#include "windows/main/LogBox.h"
-#include "windows/phonebook/Phonebook.h"
 
 #include <QSerialPort>
 #include <QtGui/private/qguiapplication_p.h>
@@ -36,17 +29,6 @@ void hear(QAccessibleEvent* event)
         g_heard << widget->windowTitle();
 }
 
-// Dark pixels of a control as drawn: more for bold or underlined text.
-int ink(QWidget* control)
-{
-    auto* area = qobject_cast<QAbstractScrollArea*>(control);
-    const QImage image = (area ? area->viewport() : control)->grab().toImage();
-    int dark = 0;
-    for (int i = 0; i < image.width() * image.height(); ++i)
-        dark += qGray(image.pixel(i % image.width(), i / image.width())) < 96;
-    return dark;
-}
-
 // A long text by its start and size.
 QString shortened(const QString& text)
 {
@@ -68,9 +50,10 @@ QString entries(const PhoneBook& book)
 
 } // namespace
 
-// The program's windows: the main window and the About box, start-up and the agreement, the
-// configuration window with port detection, the phone book editor and the file locator; and
-// what every window shares: captions, tab order, keys, bold text, owners, disabled looks.
+// The program as a person meets it, in walks through its windows: the main window and the About
+// box, start-up and the agreement, the configuration window with port detection, the phone book
+// editor and the file locator; calls on the simulated modem and the modem's faults; hand-edited
+// data files and saves that fail. And the message boxes' room and the real launcher.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -88,32 +71,6 @@ private:
     AppState& state() { return m_app->app().state(); }
     RecordingMessageBoxes& messages() { return m_app->platform().messages; }
     int ends() { return m_app->platform().end.ends; }
-
-    // A program on port "com2:" with an empty phone book.
-    void start()
-    {
-        m_app->writeSettings(QStringLiteral("com2:"));
-        m_app->writeEmptyPhoneBook();
-        m_app->start();
-        m_form1 = forms().loadedForm1();
-        QVERIFY(QTest::qWaitForWindowActive(m_form1));
-    }
-
-    // The window named, loaded, shown and active.
-    QWidget* window(const QString& name)
-    {
-        FormRegistry& f = forms();
-        QWidget* form = name == "Form2" ? &f.form2()
-            : name == "Form3"           ? &f.form3()
-            : name == "Form4"           ? &f.form4()
-            : name == "Fr"              ? &f.fr()
-            : name == "Phonebook"       ? &f.phonebook()
-                                        : static_cast<QWidget*>(m_form1);
-        form->show();
-        form->activateWindow();
-        [&] { QVERIFY(QTest::qWaitForWindowActive(form)); }();
-        return form;
-    }
 
     // Port `port`'s device node onto a file system mounted "nodev", where even root may not open
     // it, or back.
@@ -442,57 +399,6 @@ private slots:
         ::umount2(qPrintable(m_app->dir()), MNT_DETACH);
         m_app = std::make_unique<TestApp>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    // What a window's text cannot tell: the controls drawn bold, "_" for underlined; a button
-    // that Return, Enter and Space press; and whether Escape closes the window.
-    void windows_data()
-    {
-        QTest::addColumn<QStringList>("styled");
-        QTest::addColumn<QString>("pressed");
-        QTest::addColumn<bool>("escapeCloses");
-        QTest::newRow("Form1") << QStringList { "Label1[0]", "Label2[0]", "Label1[1]", "Label2[1]",
-            "Command7", "Text1" }
-                               << "Command2" << false;
-        QTest::newRow("Form4") << QStringList { "_Label3" } << "Command1" << true;
-        QTest::newRow("Form2") << QStringList { "Command4", "Command8", "Label4" } << "Command7"
-                               << true;
-        QTest::newRow("Form3") << QStringList() << "Command2" << true;
-        QTest::newRow("Phonebook")
-            << QStringList { "Label5", "Label1", "Label6", "Label2", "Command6" } << "Command6"
-            << true;
-        QTest::newRow("Fr") << QStringList() << "Command1" << false;
-    }
-
-    void windows()
-    {
-        QFETCH(QStringList, styled);
-        QFETCH(QString, pressed);
-        QFETCH(bool, escapeCloses);
-        start();
-        m_form1->appendLog(QStringLiteral("Activated:\r\n12-24-2026 5551234567\r\n"));
-        QWidget* form = window(QTest::currentDataTag());
-        // Qt can report a bold face and still draw regular outlines, so only the drawing tells.
-        for (const QString& name : styled) {
-            auto* control = form->findChild<QWidget*>(QString(name).remove('_'));
-            const int styledInk = ink(control);
-            QFont plain = control->font();
-            name.startsWith('_') ? plain.setUnderline(false) : plain.setBold(false);
-            control->setFont(plain);
-            QVERIFY2(styledInk * 10 > ink(control) * 12, qPrintable(name));
-        }
-
-        for (int key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space }) {
-            auto* button = window(QTest::currentDataTag())->findChild<QPushButton*>(pressed);
-            button->setEnabled(true);
-            button->setFocus();
-            QSignalSpy clicks(button, &QPushButton::clicked);
-            QTest::keyClick(button, Qt::Key(key));
-            QVERIFY2(clicks.count() == 1, qPrintable(QString::number(key, 16)));
-        }
-        QWidget* last = window(QTest::currentDataTag());
-        QTest::keyClick(last->focusWidget() ? last->focusWidget() : last, Qt::Key_Escape);
-        QCOMPARE(last->isVisible(), !escapeCloses);
     }
 
     // Each window as it is opened, and as its opener is left when it closes by each of its ways

@@ -101,7 +101,8 @@ QString text(const QWidget* control)
         QStringList items;
         for (int i = 0; i < list->count(); ++i)
             items << list->item(i)->text();
-        return quoted(items.join('|'));
+        return quoted(items.join('|'))
+            + (list->currentItem() ? " at " + quoted(list->currentItem()->text()) : "");
     }
     if (const auto* bar = qobject_cast<const QScrollBar*>(control))
         return QStringLiteral("%1 of %2..%3 page %4")
