@@ -129,8 +129,9 @@ QString text(const QWidget* control)
 QString face(const QWidget* control)
 {
     const QFont font = control->font();
-    return QString::number(font.pointSize()) + "pt" + (font.bold() ? " bold" : "")
-        + (font.italic() ? " italic" : "") + (font.underline() ? " underlined" : "");
+    return font.family() + ' ' + QString::number(font.pointSize()) + "pt"
+        + (font.bold() ? " bold" : "") + (font.italic() ? " italic" : "")
+        + (font.underline() ? " underlined" : "");
 }
 
 QString control(const QWidget* widget)
