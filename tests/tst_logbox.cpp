@@ -75,9 +75,10 @@ class TestLogBox : public QObject
         text->selection(0, &start, &end);
         const QPoint origin = m_box->viewport()->mapToGlobal(QPoint(0, 0));
         const QRect cursor = text->characterRect(text->cursorPosition());
+        const QAccessible::State state = reader->state();
         QStringList lines { view.join(' '),
-            QStringLiteral("reader %1 chars, cursor %2, %3 selected %4-%5, points %6 %7, cursor "
-                           "at %8")
+            QStringLiteral("reader%9%10%11 %1 chars, cursor %2, %3 selected %4-%5, points %6 %7, "
+                           "cursor at %8")
                 .arg(count)
                 .arg(text->cursorPosition())
                 .arg(text->selectionCount())
@@ -88,7 +89,9 @@ class TestLogBox : public QObject
                 .arg(cursor.isNull() ? QStringLiteral("none")
                                      : QStringLiteral("%1,%2")
                                            .arg(cursor.x() - origin.x())
-                                           .arg(cursor.y() - origin.y())) };
+                                           .arg(cursor.y() - origin.y()))
+                .arg(state.readOnly ? " read-only" : "", state.multiLine ? " multi-line" : "",
+                    state.selectableText ? " selectable" : "") };
         // The point just below the last character, which no line holds.
         const QRect last = text->characterRect(count - 1);
         if (!last.isNull())
@@ -214,7 +217,7 @@ private slots:
                 else
                     transcript += "no menu\n";
             } else if (step.startsWith("reader select")) {
-                reader->addSelection(m, numbers.value(2).toInt());
+                reader->setSelection(0, m, numbers.value(2).toInt());
             } else if (step.startsWith("reader cursor")) {
                 reader->setCursorPosition(m);
             } else if (step.startsWith("reader scroll")) {

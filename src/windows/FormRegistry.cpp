@@ -71,21 +71,6 @@ Form2* FormRegistry::loadedForm2() const
     return m_form2;
 }
 
-Form3* FormRegistry::loadedForm3() const
-{
-    return m_form3;
-}
-
-Form4* FormRegistry::loadedForm4() const
-{
-    return m_form4;
-}
-
-Phonebook* FormRegistry::loadedPhonebook() const
-{
-    return m_phonebook;
-}
-
 void FormRegistry::unload(Form& form)
 {
     QPointer<Form> guard(&form);

@@ -32,9 +32,6 @@ public:
     // The window if it is loaded, without touching it.
     Form1* loadedForm1() const;
     Form2* loadedForm2() const;
-    Form3* loadedForm3() const;
-    Form4* loadedForm4() const;
-    Phonebook* loadedPhonebook() const;
 
     // Runs the window's Form_Unload, hides it and destroys it once the events under way are done,
     // so that a procedure still waiting on a modal window of its own can finish safely.
