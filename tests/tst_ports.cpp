@@ -117,6 +117,42 @@ private slots:
         ::close(master);
     }
 
+    // What the program writes reaches the modem; once the modem's end is gone, the next write
+    // fails, and every use after it says the port went away.
+    void writes_failOnceTheModemIsGone()
+    {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QString device = QString::fromLatin1(::ptsname(master));
+        QTemporaryDir app;
+        QVERIFY(QDir(app.path()).mkdir("ports") && QFile::link(device, app.filePath("ports/com1")));
+        QtSerialLink link(app.path());
+        link.setCommPort(1);
+        link.setSettings("19200,N,8,1");
+        link.open();
+        link.output("ATZ\r");
+        QByteArray received;
+        const auto readMore = [&] {
+            char buffer[8];
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            return received.append(buffer, qMax<ssize_t>(n, 0));
+        };
+        QTRY_COMPARE(readMore(), "ATZ\r");
+        ::close(master);
+        QStringList failures;
+        for (int i = 0; i < 2; ++i) {
+            try {
+                link.output("AT\r");
+                failures << "written";
+            } catch (const RuntimeError& error) {
+                failures << QString::fromStdString(error.what()) + " / " + error.cause();
+            }
+        }
+        QCOMPARE(failures.join('\n').replace(device, "PTS"),
+            "Input/output error / \nThe port has gone away / Port 1 (PTS) went away: the modem was "
+            "unplugged or switched off.");
+    }
+
     // What a user who is not root is told when port 1, a pseudo-terminal, does not open: the
     // device closed to others, held exclusively by a program of root's, or locked by a program
     // of root's that has ended. The open is made by a child that has become "nobody".
