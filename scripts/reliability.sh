@@ -45,9 +45,8 @@ in the seed corpus as `regression-*`, so every later run replays it first.
 | Target | What it feeds | Seconds | Executions | Corpus | Crashes this run | Found and fixed |
 |---|---|---|---|---|---|---|
 EOF
-    for target in fuzz_fieldreader fuzz_datafiles fuzz_callernumber fuzz_receive fuzz_logtext; do
+    for target in fuzz_datafiles fuzz_callernumber fuzz_receive fuzz_logtext; do
         case $target in
-        fuzz_fieldreader) feeds="the field reader on arbitrary text; write, read back" ;;
         fuzz_datafiles) feeds="LoadSettings/LoadPhoneBook on arbitrary files; save, load back" ;;
         fuzz_callernumber) feeds="ParseCallerNumber on arbitrary text, against its rule" ;;
         fuzz_receive) feeds="the call cycle: arbitrary chunks, ticks, clicks, unplugging" ;;
