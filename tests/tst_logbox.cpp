@@ -11,7 +11,7 @@
 namespace {
 
 // What the box told a screen reader since the last reading: inserts at their offsets, and
-// replacements of the whole text (offset -1).
+// replacements from an offset, kept as -1 - offset.
 QList<QPair<int, QString>> g_told;
 
 void record(QAccessibleEvent* event)
@@ -22,7 +22,8 @@ void record(QAccessibleEvent* event)
         const auto* insert = static_cast<QAccessibleTextInsertEvent*>(event);
         g_told << qMakePair(insert->changePosition(), insert->textInserted());
     } else if (event->type() == QAccessible::TextUpdated) {
-        g_told << qMakePair(-1, static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted());
+        const auto* update = static_cast<QAccessibleTextUpdateEvent*>(event);
+        g_told << qMakePair(-1 - update->changePosition(), update->textInserted());
     }
 }
 
@@ -38,14 +39,21 @@ QString shortened(const QString& text)
 } // namespace
 
 // The call log box as a person and a screen reader meet it, step by step over appends, scrolls,
-// keys, resizes and its menu: after each step where the view stands, what it shows and what a
-// reader is told, compared with a reviewed transcript.
+// keys, resizes and its menu: after each step where the view stands, whether it was painted anew,
+// what it shows and what a reader is told, compared with a reviewed transcript.
 class TestLogBox : public QObject
 {
     Q_OBJECT
 
     LogBox* m_box = nullptr;
     mutable QStringList m_read;
+    mutable bool m_painted = false;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        m_painted = m_painted || event->type() == QEvent::Paint;
+        return QObject::eventFilter(watched, event);
+    }
 
     // The first and the last line shown, point by point down the viewport.
     QString shownLines() const
@@ -66,7 +74,8 @@ class TestLogBox : public QObject
             shownLines(), "from top", QString::number(m_box->topLine()), "bar",
             QString::number(bar->value()), "of", QString::number(bar->maximum()), "page",
             QString::number(bar->pageStep()), m_box->allSelected() ? "all selected" : "",
-            m_box->isLogEnabled() ? "" : "disabled", m_box->hasFocus() ? "focus" : "" };
+            m_box->isLogEnabled() ? "" : "disabled", m_box->hasFocus() ? "focus" : "",
+            std::exchange(m_painted, false) ? "painted" : "" };
         view.removeAll(QString());
         QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(m_box);
         QAccessibleTextInterface* text = reader->textInterface();
@@ -121,7 +130,7 @@ class TestLogBox : public QObject
             for (++i; at >= 0 && i < g_told.size() && g_told[i].first == at + told.size();
                  ++i, ++pieces)
                 told += g_told[i].second;
-            lines << (at < 0 ? QStringLiteral("replaced by ")
+            lines << (at < 0 ? QStringLiteral("replaced from %1 by ").arg(-1 - at)
                              : QStringLiteral("%1 inserted at %2 ").arg(pieces).arg(at))
                     + shortened(told);
         }
@@ -157,6 +166,7 @@ private slots:
         box.resize(240, 160);
         box.show();
         QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.viewport()->installEventFilter(this);
         QGuiApplication::clipboard()->clear();
         g_told.clear();
         m_read.clear();

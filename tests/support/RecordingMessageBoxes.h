@@ -13,20 +13,20 @@ class RecordingMessageBoxes : public MessageBoxes
 public:
     void showModal(QWidget* parent, const QString& text, MessageIcon icon) override
     {
-        record(text, icon);
+        texts << text;
         if (real)
             QtMessageBoxes().showModal(parent, text, icon);
     }
     void showLater(QWidget* parent, const QString& text, MessageIcon icon) override
     {
-        record(text, icon);
+        texts << text;
         if (real)
             QtMessageBoxes().showLater(parent, text, icon);
     }
     void askToSave(QWidget* parent, const QString& text, const QString& save,
         const QString& discard, std::function<void(SaveChoice)> answered) override
     {
-        record(text, MessageIcon::Exclamation);
+        texts << text;
         if (real)
             QtMessageBoxes().askToSave(parent, text, save, discard, answered);
         else
@@ -34,13 +34,5 @@ public:
     }
 
     QStringList texts;
-    QList<MessageIcon> icons;
     bool real = false;
-
-private:
-    void record(const QString& text, MessageIcon icon)
-    {
-        texts << text;
-        icons << icon;
-    }
 };
