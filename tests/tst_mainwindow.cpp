@@ -95,30 +95,31 @@ private:
     // list ("Form3.File1/a.wav"); "double ..." double-clicks, "twice ..." clicks twice at once,
     // "right ..." clicks the right button; "press ..." presses a button and lets go over its
     // window; "drag Phonebook.VScroll1 3" moves a scroll bar's thumb there, past the values
-    // between; "key Alt+S" presses keys in the focused control, "type 12" types there; "wheel
+    // between; "choose Form3.Drive1 @" picks a list's item by its text ("@" the data folder);
+    // "key Alt+S" presses keys in the focused control, "type 12" types there; "wheel
     // Form1.Text1 120" turns the wheel over a box; "close Form1" closes a window from its frame,
     // "minimize Form1" minimizes it. "look Form2" writes what that window shows, "files" the data
     // files, "book" the phone book in memory, "printed" the text of the document the printer wrote,
-    // "settings" the settings in memory. "phone.ini TEXT" writes a data file, a byte for each
-    // character ("@" the data folder, "~" the folder of sample files), "folder phone.ini" puts a
-    // folder in its place, "mode phone.ini 440" sets its mode and writes it ("mode phone.ini" only
-    // writes it); "save" saves the settings and the phone book as they are in memory; "tmpfs"
-    // mounts a file system of a megabyte over the data folder, "read-only" and "writable" remount
-    // it so, "full" fills it and "not full" empties it again. "ticks 100" sets Timer1's period and
-    // "start" starts the program; "log TEXT" adds to the log as the monitor does; "no viewer" and
-    // "no recorder" leave the system without them. "modem 1 OPTIONS" starts the modem simulator on
-    // port 1 and "sim call 5551234" commands it, "commands" writes how many caller-ID commands the
-    // simulators took; "hold 1" holds port 1's line open as another program does without a lock
-    // file, "lock 1" with its lock file taken, "let go" lets both go; "nodev 1" puts port 1's
-    // device on a file system that allows no devices, "dev 1" puts it back. "until Form2.Label3
-    // Done" waits for a control's text to start so ("until Form1 Halvoren" for a caption), "until
-    // modem rx ATZ" for the last simulator's event, "until buffer DATE" for text received and not
-    // yet taken, "until waiting" for the monitor between calls, "until ringing" for a ring seen,
-    // "until ended" for the program's end; "wait 1500" waits that many milliseconds; the step after
-    // "start" waits for a window to be active. "report FAULT | OUTCOME | LOST" is a row of the
-    // reliability table. The walk's transcript ends with the sounds played, how the program ended
-    // and the window names a screen reader heard. The steps and what they showed are compared with
-    // the row's reviewed transcript.
+    // "settings" the settings in memory. "phone.ini TEXT" writes a data file (or a .log or .wav), a
+    // byte for each character ("@" the data folder, "~" the folder of sample files), "folder
+    // phone.ini" puts a folder in its place, "mode phone.ini 440" sets its mode and writes it
+    // ("mode phone.ini" only writes it); "save" saves the settings and the phone book as they are
+    // in memory; "tmpfs" mounts a file system of a megabyte over the data folder, "read-only" and
+    // "writable" remount it so, "full" fills it and "not full" empties it again. "ticks 100" sets
+    // Timer1's period and "start" starts the program; "log TEXT" adds to the log as the monitor
+    // does; "no viewer" and "no recorder" leave the system without them. "modem 1 OPTIONS" starts
+    // the modem simulator on port 1 and "sim call 5551234" commands it, "commands" writes how many
+    // caller-ID commands the simulators took; "hold 1" holds port 1's line open as another program
+    // does without a lock file, "lock 1" with its lock file taken, "let go" lets both go; "nodev 1"
+    // puts port 1's device on a file system that allows no devices, "dev 1" puts it back. "until
+    // Form2.Label3 Done" waits for a control's text to start so ("until Form1 Halvoren" for a
+    // caption), "until modem rx ATZ" for the last simulator's event, "until buffer DATE" for text
+    // received and not yet taken, "until waiting" for the monitor between calls, "until ringing"
+    // for a ring seen, "until ended" for the program's end; "wait 1500" waits that many
+    // milliseconds; the step after "start" waits for a window to be active. "report FAULT | OUTCOME
+    // | LOST" is a row of the reliability table. The walk's transcript ends with the sounds played,
+    // how the program ended and the window names a screen reader heard. The steps and what they
+    // showed are compared with the row's reviewed transcript.
     void takeSteps(QStringList steps)
     {
         QString transcript, failure;
@@ -211,7 +212,7 @@ private:
             const QString path = words.value(0);
             const bool pointing = command.isEmpty() || command == "double" || command == "twice"
                 || command == "right" || command == "press" || command == "drag"
-                || command == "wheel";
+                || command == "wheel" || command == "choose";
             QWidget* window = command == "key" || command == "type"
                 ? QApplication::focusWidget()
                 : shown(pointing ? path.section(QRegularExpression("[.@]"), 0, 0) : rest);
@@ -220,7 +221,7 @@ private:
                     path.section('.', 1).section(QRegularExpression("[/@]"), 0, 0))
                 : window;
             if (command == "until" || command == "wait") {
-            } else if (command.endsWith(".ini") || command.endsWith(".log")) {
+            } else if (command.contains(QRegularExpression("\\.(ini|log|wav)$"))) {
                 // In the place of a folder an earlier step put there.
                 QDir(m_app->dir()).rmdir(command);
                 m_app->writeFile(command,
@@ -338,6 +339,9 @@ private:
                     { 0, words.value(1).toInt() }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
                     false);
                 QApplication::sendEvent(area->viewport(), &wheel);
+            } else if (command == "choose") {
+                auto* list = qobject_cast<QComboBox*>(control);
+                list->setCurrentIndex(list->findText(words.value(1).replace('@', m_app->dir())));
             } else if (command == "drag") {
                 auto* bar = qobject_cast<QScrollBar*>(control);
                 for (int i = bar->value() + 1; i <= words.value(1).toInt(); ++i) {
