@@ -80,7 +80,7 @@ private:
         const QString folder = m_app->path("nodev"), node = folder + "/modem";
         if (!nodev)
             return QFile::remove(link) && QFile::link(m_modems.back()->device(), link)
-                && ::umount2(qPrintable(folder), MNT_DETACH) == 0;
+                && ::umount2(qPrintable(folder), MNT_DETACH) == 0 && QDir().rmdir(folder);
         struct stat device = {};
         return QDir().mkpath(folder)
             && ::mount("tmpfs", qPrintable(folder), "tmpfs", MS_NODEV, "size=64k") == 0
@@ -111,15 +111,15 @@ private:
     // the modem simulator on port 1 and "sim call 5551234" commands it, "commands" writes how many
     // caller-ID commands the simulators took; "hold 1" holds port 1's line open as another program
     // does without a lock file, "lock 1" with its lock file taken, "let go" lets both go; "nodev 1"
-    // puts port 1's device on a file system that allows no devices, "dev 1" puts it back. "until
-    // Form2.Label3 Done" waits for a control's text to start so ("until Form1 Halvoren" for a
-    // caption), "until modem rx ATZ" for the last simulator's event, "until buffer DATE" for text
-    // received and not yet taken, "until waiting" for the monitor between calls, "until ringing"
-    // for a ring seen, "until ended" for the program's end; "wait 1500" waits that many
-    // milliseconds; the step after "start" waits for a window to be active. "report FAULT | OUTCOME
-    // | LOST" is a row of the reliability table. The walk's transcript ends with the sounds played,
-    // how the program ended and the window names a screen reader heard. The steps and what they
-    // showed are compared with the row's reviewed transcript.
+    // puts port 1's device on a file system that allows no devices, "dev 1" puts it back and
+    // removes that file system. "until Form2.Label3 Done" waits for a control's text to start so
+    // ("until Form1 Halvoren" for a caption), "until modem rx ATZ" for the last simulator's event,
+    // "until buffer DATE" for text received and not yet taken, "until waiting" for the monitor
+    // between calls, "until ringing" for a ring seen, "until ended" for the program's end; "wait
+    // 1500" waits that many milliseconds; the step after "start" waits for a window to be active.
+    // "report FAULT | OUTCOME | LOST" is a row of the reliability table. The walk's transcript ends
+    // with the sounds played, how the program ended and the window names a screen reader heard. The
+    // steps and what they showed are compared with the row's reviewed transcript.
     void takeSteps(QStringList steps)
     {
         QString transcript, failure;
