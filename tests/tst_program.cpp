@@ -105,7 +105,8 @@ private slots:
         QVERIFY2(ready, "Xvfb with openbox did not come up");
     }
 
-    // Activate with Alt+A, one call, Save log with Alt+S, the window closed with Alt+F4.
+    // Activate with Alt+A, one call, Save log with Alt+S, the window closed with Alt+F4, which
+    // closes the modem's port on the way out.
     void takesACall_savesTheLog_endsWhenClosed()
     {
         QVERIFY(QFile::copy(HALVOREN_BINARY_DIR "/halvoren", m_folder.path("halvoren")));
@@ -117,7 +118,11 @@ private slots:
         m_modem.start(HALVOREN_BINARY_DIR "/modem-sim",
             { "--link", m_folder.path("ports/com1"), "--ring-interval", "500", "--rings", "2",
                 "--cid-delay", "600" });
-        QVERIFY(m_modem.waitForReadyRead(10000) && m_modem.readLine().startsWith("ready "));
+        QVERIFY(m_modem.waitForReadyRead(10000));
+        const QString ready = QString::fromUtf8(m_modem.readLine()).trimmed();
+        QVERIFY(ready.startsWith("ready "));
+        // The lock file of the modem's line, which stays behind a port left open at the end.
+        const QString lock = "/var/lock/LCK.." + ready.mid(11).replace('/', '_');
 
         m_program.setProcessEnvironment(m_env);
         m_program.setWorkingDirectory(m_folder.dir());
@@ -131,6 +136,7 @@ private slots:
         QByteArray events("\n");
         QTRY_VERIFY2_WITH_TIMEOUT((events += m_modem.readAll()).contains("\nrx AT+VCID=1\n"),
             "Alt+A did not activate the monitor", 20000);
+        QVERIFY(QFile::exists(lock));
         QVERIFY(titlesEndWith(window, { "Halvoren 1.5 waiting for calls" }));
         // The caller ID comes after the second ring, so the call counts even when the monitor
         // takes the modem's OK only after the first.
@@ -150,6 +156,7 @@ private slots:
         QVERIFY(m_program.waitForFinished(10000));
         QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program.exitCode(), 0);
+        QVERIFY(!QFile::exists(lock));
     }
 };
 
