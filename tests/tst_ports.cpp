@@ -66,7 +66,8 @@ private slots:
     }
 
     // The line settings as the serial port holds them once opened on a pseudo-terminal, which
-    // keeps no parity or data bits of its own to read back.
+    // keeps no parity or data bits of its own to read back; before that, the ports that do not
+    // open for want of a device, or for being open already.
     void lineSettings_data()
     {
         QTest::addColumn<QString>("settings");
@@ -91,17 +92,28 @@ private slots:
         QTemporaryDir app;
         QVERIFY(QDir(app.path()).mkdir("ports")
             && QFile::link(QString::fromLatin1(::ptsname(master)), app.filePath("ports/com1")));
-        QtSerialLink link(app.path());
-        // Port 0 is none, and says so.
-        link.setCommPort(0);
-        QString cause;
-        try {
-            link.open();
-        } catch (const RuntimeError& error) {
-            cause = error.cause();
+        QTemporaryDir unpinned;
+        QtSerialLink link(app.path()), other(unpinned.path());
+        // What a port that is none, or taken twice, says, and why.
+        QStringList failures;
+        for (auto [opened, port] : { std::pair(&link, 0), std::pair(&link, 2),
+                 std::pair(&other, 99), std::pair(&link, 1), std::pair(&link, 1) }) {
+            opened->setCommPort(port);
+            try {
+                opened->open();
+            } catch (const RuntimeError& error) {
+                failures << QString::fromStdString(error.what()) + ": " + error.cause();
+            }
         }
-        QCOMPARE(cause, "There is no port 0.");
-        link.setCommPort(1);
+        link.close();
+        QCOMPARE(failures.join('\n').replace(app.path(), "A").replace(unpinned.path(), "U"),
+            "Invalid port number: There is no port 0.\n"
+            "Invalid port number: There is no port 2: A/ports holds no com2. Link the modem's "
+            "device there, e.g. ln -s /dev/ttyACM0 A/ports/com2.\n"
+            "Invalid port number: There is no port 99: the system has fewer serial devices.\n"
+            "The modem may be unplugged, or the numbering moved: a link ports/com99 in U pins a "
+            "device to the number.\n"
+            "Port already open: ");
         link.setSettings(settings);
         // Bytes the modem sent while the port was closed are not read as an answer.
         QCOMPARE(::write(master, "RING\r\n", 6), 6);

@@ -129,9 +129,10 @@ QString text(const QWidget* control)
 QString face(const QWidget* control)
 {
     const QFont font = control->font();
-    return font.family() + ' ' + QString::number(font.pointSize()) + "pt"
-        + (font.bold() ? " bold" : "") + (font.italic() ? " italic" : "")
-        + (font.underline() ? " underlined" : "");
+    const bool installed = QFontInfo(font).family() == font.family();
+    return font.family() + (installed ? "" : " (not installed)") + ' '
+        + QString::number(font.pointSize()) + "pt" + (font.bold() ? " bold" : "")
+        + (font.italic() ? " italic" : "") + (font.underline() ? " underlined" : "");
 }
 
 QString control(const QWidget* widget)
