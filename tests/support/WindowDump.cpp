@@ -118,6 +118,7 @@ QString text(const QWidget* control)
                   .arg(bar->value())
                   .arg(bar->maximum())
                   .arg(bar->pageStep())
+            + (bar->isVisibleTo(log) ? "" : " (bar hidden)")
             + (log->allSelected() ? " all selected" : "") + (log->isLogEnabled() ? "" : " off");
     }
     if (const auto* plain = qobject_cast<const QPlainTextEdit*>(control))
