@@ -10,11 +10,13 @@
       drawn again.
 
   scripts/mutants.py run --faults faults.tsv --tree DIR --work WORKDIR [--label NAME]
+                        [--exclude TEST_PATTERN]
       Copies DIR (without its build folders) to WORKDIR, builds it once, then for each fault puts
       it into the copy, rebuilds what the fault changes, runs ctest and puts the line back. A
       fault is caught when ctest fails; ctest stops at the first failing test. Prints one line per
       fault and a summary; writes WORKDIR/results.tsv. The unchanged copy must pass before the
-      faults and again after them, else the figures are void.
+      faults and again after them, else the figures are void. --exclude leaves tests out, so a
+      list of the faults one test caught shows which of them the others catch too.
 
 The faults are found again by their line's text, so one list can be run on two versions of the
 program; a fault whose line is gone from a version is reported as such, not counted.
@@ -208,7 +210,7 @@ def run(args):
                    copy, 600)
     build_cmd = ["cmake", "--build", build, "--target", "halvoren_tests", "--", f"-j{args.jobs}"]
     test_cmd = ["ctest", "--test-dir", build, "--stop-on-failure", "--timeout", "120",
-                "-j", str(args.jobs)]
+                "-j", str(args.jobs)] + (["-E", args.exclude] if args.exclude else [])
     code, out = sh(build_cmd, copy, 3600)
     if code != 0:
         sys.exit("the unchanged copy does not build:\n" + out[-3000:])
@@ -292,6 +294,8 @@ def main():
     r.add_argument("--work", required=True)
     r.add_argument("--label", default="suite")
     r.add_argument("--jobs", type=int, default=2)
+    r.add_argument("--exclude", help="leave out the tests this pattern matches, to see whether "
+                   "the others catch what they catch")
     args = parser.parse_args()
     pick(args) if args.command == "pick" else run(args)
 
