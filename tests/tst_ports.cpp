@@ -10,6 +10,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace {
+
+// A pseudo-terminal whose other end is the modem, linked as ports/com1 of a program's folder.
+struct Modem
+{
+    explicit Modem(int flags = 0)
+        : master(::posix_openpt(O_RDWR | O_NOCTTY | flags))
+    {
+    }
+    ~Modem() { ::close(master); }
+    QString device() const { return QString::fromLatin1(::ptsname(master)); }
+    bool linkedIn(const QString& folder) const
+    {
+        return master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0
+            && QDir(folder).mkdir("ports") && QFile::link(device(), folder + "/ports/com1");
+    }
+
+    int master;
+};
+
+} // namespace
+
 // Which device each port number opens: ports/comN in the program's folder when that folder
 // exists, and nothing else; otherwise ttyACM*, then ttyUSB*, then the system's ttyS*, each group
 // in the order of its numbers.
@@ -87,12 +109,9 @@ private slots:
     {
         QFETCH(QString, settings);
         QFETCH(QList<int>, applied);
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        QTemporaryDir app;
-        QVERIFY(QDir(app.path()).mkdir("ports")
-            && QFile::link(QString::fromLatin1(::ptsname(master)), app.filePath("ports/com1")));
-        QTemporaryDir unpinned;
+        QTemporaryDir app, unpinned;
+        const Modem modem;
+        QVERIFY(modem.linkedIn(app.path()));
         QtSerialLink link(app.path()), other(unpinned.path());
         // What a port that is none, or taken twice, says, and why.
         QStringList failures;
@@ -116,7 +135,7 @@ private slots:
             "Port already open: ");
         link.setSettings(settings);
         // Bytes the modem sent while the port was closed are not read as an answer.
-        QCOMPARE(::write(master, "RING\r\n", 6), 6);
+        QCOMPARE(::write(modem.master, "RING\r\n", 6), 6);
         QTest::qWait(50);
         link.open();
         QTest::qWait(50);
@@ -125,19 +144,16 @@ private slots:
         QCOMPARE(QList<int>({ port.baudRate(), port.dataBits(), port.parity(), port.stopBits() }),
             applied);
         QCOMPARE(port.flowControl(), QSerialPort::NoFlowControl);
-        link.close();
-        ::close(master);
     }
 
     // What the program writes reaches the modem; once the modem's end is gone, the next write
     // fails, and every use after it says the port went away.
     void writes_failOnceTheModemIsGone()
     {
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        const QString device = QString::fromLatin1(::ptsname(master));
         QTemporaryDir app;
-        QVERIFY(QDir(app.path()).mkdir("ports") && QFile::link(device, app.filePath("ports/com1")));
+        Modem modem(O_NONBLOCK);
+        QVERIFY(modem.linkedIn(app.path()));
+        const QString device = modem.device();
         QtSerialLink link(app.path());
         link.setCommPort(1);
         link.setSettings("19200,N,8,1");
@@ -146,11 +162,11 @@ private slots:
         QByteArray received;
         const auto readMore = [&] {
             char buffer[8];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            const ssize_t n = ::read(modem.master, buffer, sizeof buffer);
             return received.append(buffer, qMax<ssize_t>(n, 0));
         };
         QTRY_COMPARE(readMore(), "ATZ\r");
-        ::close(master);
+        ::close(std::exchange(modem.master, -1));
         QStringList failures;
         for (int i = 0; i < 2; ++i) {
             try {
@@ -196,11 +212,13 @@ private slots:
         QFETCH(QString, cause);
         if (::geteuid() != 0)
             QSKIP("only root can become another user");
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        const QString device = QString::fromLatin1(::ptsname(master));
-        QVERIFY(::chmod(::ptsname(master), mode_t(mode)) == 0);
-        const int held = heldExclusively ? ::open(::ptsname(master), O_RDWR | O_NOCTTY) : -1;
+        QTemporaryDir app;
+        const Modem modem;
+        QVERIFY(QFile::setPermissions(app.path(), QFile::Permissions(0x7755))
+            && modem.linkedIn(app.path()));
+        const QString device = modem.device();
+        QVERIFY(::chmod(qPrintable(device), mode_t(mode)) == 0);
+        const int held = heldExclusively ? ::open(qPrintable(device), O_RDWR | O_NOCTTY) : -1;
         QVERIFY(!heldExclusively || (held >= 0 && ::ioctl(held, TIOCEXCL) == 0));
         const QString lock = "/var/lock/LCK.." + device.mid(5).replace('/', '_');
         QFile lockFile(lock);
@@ -208,9 +226,6 @@ private slots:
         QVERIFY(!staleLock
             || (lockFile.open(QIODevice::WriteOnly) && lockFile.write("4194305\nmodem\n\n") > 0));
         lockFile.close();
-        QTemporaryDir app;
-        QVERIFY(QFile::setPermissions(app.path(), QFile::Permissions(0x7755))
-            && QDir(app.path()).mkdir("ports") && QFile::link(device, app.filePath("ports/com1")));
         int told[2];
         QVERIFY(::pipe(told) == 0);
         const pid_t child = ::fork();
@@ -239,7 +254,6 @@ private slots:
             QFile::remove(lock);
         if (held >= 0)
             ::close(held);
-        ::close(master);
         QCOMPARE(QString::fromUtf8(said).replace(lock, "LOCK").replace(device, "PTS"), cause);
     }
 };

@@ -110,9 +110,7 @@ private slots:
     void takesACall_savesTheLog_endsWhenClosed()
     {
         QVERIFY(QFile::copy(HALVOREN_BINARY_DIR "/halvoren", m_folder.path("halvoren")));
-        // "com1:", "AT+VCID=1", "False", "False", and five empty entries.
-        m_folder.writeSettings();
-        m_folder.writeEmptyPhoneBook();
+        m_folder.writeConfiguration();
 
         m_modem.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_modem.start(HALVOREN_BINARY_DIR "/modem-sim",

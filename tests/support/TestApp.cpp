@@ -5,12 +5,12 @@
 #include <QDir>
 #include <QFile>
 
-TestApp::TestApp(int timerIntervalMs)
+TestApp::TestApp()
 {
     for (const char* asset : { "blank.bmp", "fail.wav", "readme.txt" })
         QFile::copy(QStringLiteral(HALVOREN_ASSETS_DIR "/") + QLatin1String(asset),
             m_dir.filePath(QLatin1String(asset)));
-    m_platform = std::make_unique<TestPlatform>(m_dir.path(), timerIntervalMs);
+    m_platform = std::make_unique<TestPlatform>(m_dir.path());
 }
 
 TestApp::~TestApp() = default;
@@ -28,15 +28,9 @@ QByteArray TestApp::readFile(const QString& fileName) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void TestApp::writeSettings(const QString& port, bool autoUpdate, bool blocking) const
+void TestApp::writeConfiguration() const
 {
-    const auto word = [](bool value) { return value ? QByteArray("True") : QByteArray("False"); };
-    writeFile(QStringLiteral("cconfig.ini"),
-        port.toUtf8() + "\r\nAT+VCID=1\r\n" + word(autoUpdate) + "\r\n" + word(blocking) + "\r\n");
-}
-
-void TestApp::writeEmptyPhoneBook() const
-{
+    writeFile(QStringLiteral("cconfig.ini"), "com1:\r\nAT+VCID=1\r\nFalse\r\nFalse\r\n");
     writeFile(QStringLiteral("phone.ini"), QByteArray("+\r\n\r\n\r\n\r\n\r\n").repeated(5));
 }
 

@@ -12,7 +12,7 @@ class Halvoren;
 class TestApp
 {
 public:
-    explicit TestApp(int timerIntervalMs = 20);
+    TestApp();
     ~TestApp();
 
     QString dir() const { return m_dir.path(); }
@@ -20,10 +20,8 @@ public:
     void writeFile(const QString& fileName, const QByteArray& bytes) const;
     QByteArray readFile(const QString& fileName) const;
 
-    // A configured program: "cconfig.ini" with the given port and an empty phone book.
-    void writeSettings(const QString& port = QStringLiteral("com1:"), bool autoUpdate = false,
-        bool blocking = false) const;
-    void writeEmptyPhoneBook() const;
+    // A configured program: "cconfig.ini" for port 1, and an empty phone book.
+    void writeConfiguration() const;
 
     // Runs start-up: the main window's load step.
     Halvoren& start();

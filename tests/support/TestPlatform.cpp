@@ -2,9 +2,9 @@
 
 #include "platform/QtSerialLink.h"
 
-TestPlatform::TestPlatform(const QString& appDir, int timerIntervalMs)
+TestPlatform::TestPlatform(const QString& appDir)
     : printer(appDir + "/printed.pdf")
     , platform { [appDir] { return std::make_unique<QtSerialLink>(appDir); }, pump, sound, pictures,
-        launcher, printer, messages, end, AppFolders { appDir, appDir }, timerIntervalMs }
+        launcher, printer, messages, end, AppFolders { appDir, appDir }, 20 }
 {
 }

@@ -15,7 +15,7 @@
 class TestPlatform
 {
 public:
-    explicit TestPlatform(const QString& appDir, int timerIntervalMs = 20);
+    explicit TestPlatform(const QString& appDir);
 
     QString printedPdf() const { return platform.folders.dataFolder + "/printed.pdf"; }
 

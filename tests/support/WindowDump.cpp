@@ -272,29 +272,6 @@ QString unquoted(QString text)
     return plain + text.mid(from);
 }
 
-bool matchesReviewed(const QString& shown, const QString& name, QString* difference)
-{
-    QFile file(QStringLiteral(HALVOREN_TESTS_DIR "/walks/") + name + ".txt");
-    if (qEnvironmentVariableIsSet("HALVOREN_WRITE_WALKS"))
-        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly)
-            && file.write(shown.toUtf8()) > 0;
-    const QStringList reviewed = file.open(QIODevice::ReadOnly)
-        ? QString::fromUtf8(file.readAll()).split('\n')
-        : QStringList();
-    const QStringList lines = shown.split('\n');
-    QString step;
-    for (int i = 0; i < qMax(lines.size(), reviewed.size()); ++i) {
-        if (lines.value(i).startsWith("> "))
-            step = lines.value(i);
-        if (lines.value(i) != reviewed.value(i)) {
-            *difference = name + " line " + QString::number(i + 1) + ", after " + quoted(step)
-                + ": shown " + quoted(lines.value(i)) + ", reviewed " + quoted(reviewed.value(i));
-            return false;
-        }
-    }
-    return true;
-}
-
 namespace {
 
 QString reviewedFolder()
@@ -323,10 +300,24 @@ void addReviewedRows()
 
 QString reviewedDifference(const QString& shown)
 {
-    QString difference;
-    const QString row = QString(QTest::currentDataTag()).replace(' ', '-').remove(':');
-    matchesReviewed(shown,
-        QFileInfo(reviewedFolder()).fileName() + '/' + QTest::currentTestFunction() + '-' + row,
-        &difference);
-    return difference;
+    const QString name = QTest::currentTestFunction() + QStringLiteral("-")
+        + QString(QTest::currentDataTag()).replace(' ', '-').remove(':') + ".txt";
+    QFile file(reviewedFolder() + '/' + name);
+    if (qEnvironmentVariableIsSet("HALVOREN_WRITE_WALKS"))
+        return file.open(QIODevice::WriteOnly) && file.write(shown.toUtf8()) > 0
+            ? QString()
+            : "not written: " + file.fileName();
+    const QStringList reviewed = file.open(QIODevice::ReadOnly)
+        ? QString::fromUtf8(file.readAll()).split('\n')
+        : QStringList();
+    const QStringList lines = shown.split('\n');
+    QString step;
+    for (int i = 0; i < qMax(lines.size(), reviewed.size()); ++i) {
+        if (lines.value(i).startsWith("> "))
+            step = lines.value(i);
+        if (lines.value(i) != reviewed.value(i))
+            return name + " line " + QString::number(i + 1) + ", after " + quoted(step) + ": shown "
+                + quoted(lines.value(i)) + ", reviewed " + quoted(reviewed.value(i));
+    }
+    return {};
 }

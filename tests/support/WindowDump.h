@@ -18,14 +18,12 @@ QString unquoted(QString text);
 // A data file as one line: its name and its text, or "missing".
 QString dumpFile(const QString& path);
 
-// Compares `shown` with tests/walks/<name>.txt; `difference` names the first line that differs
-// and the step before it. With HALVOREN_WRITE_WALKS set the file is written instead, for review.
-bool matchesReviewed(const QString& shown, const QString& name, QString* difference);
-
 // Rows for the running test function's data, one for each of its reviewed transcripts: a
 // "steps" column of the transcript's lines that start "> ", without that mark.
 void addReviewedRows();
 
 // What differs between `shown` and the reviewed transcript of the running test row,
-// tests/walks/<test program>/<test function>-<row>.txt; empty when nothing does.
+// tests/walks/<test program>/<test function>-<row>.txt: the first line that differs and the step
+// before it; empty when nothing does. With HALVOREN_WRITE_WALKS set the file is written instead,
+// for review.
 QString reviewedDifference(const QString& shown);
