@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_datafiles fuzz_callernumber fuzz_receive fuzz_logtext)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_datafiles fuzz_receive fuzz_logtext)
 
 if ! command -v clang++ >/dev/null; then
     sudo=""

@@ -47,10 +47,9 @@ in the seed corpus as `regression-*`, so every later run replays it first.
 | Target | What it feeds | Seconds | Executions | Corpus | Crashes this run | Found and fixed |
 |---|---|---|---|---|---|---|
 EOF
-    for target in fuzz_datafiles fuzz_callernumber fuzz_receive fuzz_logtext; do
+    for target in fuzz_datafiles fuzz_receive fuzz_logtext; do
         case $target in
         fuzz_datafiles) feeds="LoadSettings/LoadPhoneBook on arbitrary files; save, load back" ;;
-        fuzz_callernumber) feeds="ParseCallerNumber on arbitrary text, against its rule" ;;
         fuzz_receive) feeds="the call cycle: arbitrary chunks, ticks, clicks, unplugging" ;;
         fuzz_logtext) feeds="the log's text and rows against a plain list of lines" ;;
         esac

@@ -117,7 +117,8 @@ class TestLogBox : public QObject
                         .arg(end)
                         .arg(shortened(line));
         }
-        read << "text 2 to end-1 " + shortened(text->text(2, count - 1));
+        read << "text 2 to end-1 " + shortened(text->text(2, count - 1)) + ", to 0 "
+                + shortened(text->text(2, 0));
         if (const int lineBreak = int(m_box->toPlainText().indexOf('\n')); lineBreak >= 0)
             read << "text from the first line break " + shortened(text->text(lineBreak, count));
         if (read != m_read)

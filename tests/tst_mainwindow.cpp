@@ -447,10 +447,10 @@ private slots:
         QTest::newRow("no viewer for the readme")
             << "readme" << QStringList { "xdg-open" } << 3 << "xdg-open /app/readme.txt" << 1;
         QTest::newRow("no xdg-open") << "readme" << QStringList() << 0 << "" << 1;
-        QTest::newRow("recorder of GNOME") << "recorder" << QStringList { "gnome-sound-recorder" }
-                                           << 0 << "gnome-sound-recorder " << 0;
-        QTest::newRow("Audacity") << "recorder" << QStringList { "audacity" } << 0 << "audacity "
-                                  << 0;
+        for (const char* recorder :
+            { "gnome-sound-recorder", "audacity", "kwave", "audio-recorder" })
+            QTest::newRow(recorder)
+                << "recorder" << QStringList { recorder } << 0 << QString(recorder) + ' ' << 0;
         QTest::newRow("both recorders")
             << "recorder" << QStringList { "audacity", "gnome-sound-recorder" } << 0
             << "gnome-sound-recorder " << 0;
